@@ -1,0 +1,7 @@
+#include "frmAbout.h"
+
+frmAbout::frmAbout(frmMain *owner)
+    : ModalDialog(owner)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+}

@@ -1,0 +1,7 @@
+#include "frmFind.h"
+
+frmFind::frmFind(frmMain *owner)
+    : ModalDialog(owner)
+{
+    setObjectName(QStringLiteral("frmFind"));
+}

@@ -1,0 +1,7 @@
+#include "frmNewCode.h"
+
+frmNewCode::frmNewCode(frmMain *owner)
+    : ModalDialog(owner)
+{
+    setObjectName(QStringLiteral("frmNewCode"));
+}

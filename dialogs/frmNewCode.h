@@ -1,0 +1,10 @@
+#pragma once
+
+#include "ModalDialog.h"
+
+class frmNewCode : public ModalDialog
+{
+    Q_OBJECT
+public:
+    explicit frmNewCode(frmMain *owner);
+};

@@ -1,0 +1,235 @@
+#include "frmMain.h"
+
+#include "CodeTreeModel.h"
+#include "FileList.h"
+#include "Fonts.h"
+#include "ResizeRule.h"
+#include "Twips.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace {
+
+// Swallows tool tips, for a toolbar button that has none.
+class NoToolTip : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::ToolTip; }
+};
+
+} // namespace
+
+frmMain::frmMain(const QString &libraryFolder, QWidget *parent)
+    : QMainWindow(parent)
+    , m_lstFiles(new FileList(this))
+    , m_model(new CodeTreeModel(this))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("汇编语言程序库"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/images/app32.xpm"));
+    icon.addFile(QStringLiteral(":/images/app16.xpm"));
+    setWindowIcon(icon);
+    setFont(Fonts::windowFont());
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("clientArea"));
+    setCentralWidget(m_client);
+    m_lstFiles->setObjectName(QStringLiteral("lstFiles"));
+
+    createMenu();
+    createToolbar();
+    createStatusBar();
+    createTree();
+    createPanes();
+    setTabOrder();
+
+    // The client area, below the menu bar, opens 8055 x 6480 twips.
+    resize(Twips::toPixels(8055), Twips::toPixels(6480) + menuBar()->sizeHint().height());
+
+    Form_Load(libraryFolder);
+}
+
+frmMain::~frmMain() = default;
+
+QString frmMain::libraryFolder() const { return m_lstFiles->folder(); }
+
+void frmMain::createMenu()
+{
+    m_mnuFile = menuBar()->addMenu(QStringLiteral("文件"));
+    m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    m_mnuAbout = m_mnuFile->addAction(QStringLiteral("关于"));
+    m_mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    m_mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSep1"));
+    m_mnuExit = m_mnuFile->addAction(QStringLiteral("退出"));
+    m_mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    connect(m_mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+    connect(m_mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+}
+
+void frmMain::createToolbar()
+{
+    m_toolbar = new QToolBar(m_client);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(33, 33));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_toolbar->setContentsMargins(0, 0, 0, 0);
+    m_toolbar->layout()->setContentsMargins(0, 0, 0, 0);
+    m_toolbar->layout()->setSpacing(0);
+    m_toolbar->setGeometry(0, 0, Twips::toPixels(8055), Twips::toPixels(810));
+
+    struct Button {
+        const char *key;
+        QString caption;
+        QString toolTip;
+        QKeySequence shortcut;
+    };
+    const Button buttons[] = {
+        { "Add", QStringLiteral("新建代码"), QStringLiteral("添加代码"), QKeySequence::New },
+        { "Find", QStringLiteral("查找"), QString(), QKeySequence::Find },
+    };
+    for (const Button &b : buttons) {
+        const QString key = QString::fromLatin1(b.key);
+        QAction *action = m_toolbar->addAction(QIcon(QStringLiteral(":/images/%1.xpm").arg(key.toLower())), b.caption);
+        action->setObjectName(key);
+        action->setShortcut(b.shortcut);
+        action->setToolTip(b.toolTip);
+        QWidget *button = m_toolbar->widgetForAction(action);
+        button->setFixedSize(Twips::size(825, 780));
+        if (b.toolTip.isEmpty())
+            button->installEventFilter(new NoToolTip(button));
+    }
+    connect(m_toolbar, &QToolBar::actionTriggered, this,
+            [this](QAction *action) { Toolbar_ButtonClick(action->objectName()); });
+}
+
+void frmMain::createStatusBar()
+{
+    m_status = new QStatusBar(this);
+    m_status->setObjectName(QStringLiteral("Status"));
+    m_status->setSizeGripEnabled(true);
+    m_status->setFixedHeight(Twips::toPixels(495));
+    m_panel1 = new QLabel(QStringLiteral("Quillbank 1.0"), m_status);
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    m_panel1->setMinimumWidth(Twips::toPixels(1440));
+    m_panel2 = new QLabel(QStringLiteral("数据库代码总数"), m_status);
+    m_panel2->setObjectName(QStringLiteral("Panel2"));
+    m_panel2->setFixedWidth(Twips::toPixels(1440));
+    for (QLabel *panel : { m_panel1, m_panel2 }) {
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setFont(Fonts::windowFont());
+    }
+    m_status->addWidget(m_panel1, 1);
+    m_status->addPermanentWidget(m_panel2);
+    setStatusBar(m_status);
+}
+
+void frmMain::createTree()
+{
+    m_tvCodes = new QTreeView(m_client);
+    m_tvCodes->setObjectName(QStringLiteral("tvCodes"));
+    m_tvCodes->setModel(m_model);
+    m_tvCodes->setHeaderHidden(true);
+    m_tvCodes->setUniformRowHeights(true);
+    m_tvCodes->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tvCodes->setFont(Fonts::treeFont());
+    m_tvCodes->setIconSize(QSize(16, 16));
+    m_tvCodes->setToolTip(QStringLiteral("类别列表"));
+    m_tvCodes->setGeometry(Twips::rect(120, 840, 2535, 3735));
+    connect(m_tvCodes, &QTreeView::clicked, this, &frmMain::tvCodes_NodeClick);
+    connect(m_tvCodes->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { onCurrentNodeChanged(current); });
+}
+
+QPlainTextEdit *frmMain::createPane(const char *name, const QString &toolTip,
+                                    const QColor &textColor)
+{
+    auto *pane = new QPlainTextEdit(m_client);
+    pane->setObjectName(QString::fromLatin1(name));
+    pane->setFont(Fonts::textFont());
+    pane->setToolTip(toolTip);
+    pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette palette = pane->palette();
+    palette.setColor(QPalette::Text, textColor);
+    pane->setPalette(palette);
+    return pane;
+}
+
+void frmMain::createPanes()
+{
+    m_txtComments = createPane("txtComments", QStringLiteral("代码说明"), QColor(255, 128, 255));
+    m_txtComments->setGeometry(Twips::rect(2760, 840, 5175, 975));
+    m_txtDeclarations = createPane("txtDeclarations", QStringLiteral("声明"), QColor(0, 0, 64));
+    m_txtDeclarations->setGeometry(Twips::rect(2760, 1920, 5175, 1455));
+    m_txtCode = createPane("txtCode", QStringLiteral("原代码"), QColor(0, 0, 0));
+    m_txtCode->setGeometry(Twips::rect(2760, 3480, 5175, 1095));
+    QPalette palette = m_txtCode->palette();
+    palette.setColor(QPalette::Base, QColor(255, 255, 255));
+    m_txtCode->setPalette(palette);
+}
+
+void frmMain::setTabOrder()
+{
+    m_toolbar->setFocusPolicy(Qt::NoFocus);
+    m_status->setFocusPolicy(Qt::NoFocus);
+    QWidget::setTabOrder(m_tvCodes, m_txtComments);
+    QWidget::setTabOrder(m_txtComments, m_txtDeclarations);
+    QWidget::setTabOrder(m_txtDeclarations, m_txtCode);
+}
+
+void frmMain::setPanel1Text(const QString &text) { m_panel1->setText(text); }
+
+void frmMain::updateCodeCount()
+{
+    m_panel2->setText(QString::number(m_model->codeCount()) + QStringLiteral(" Code(s)"));
+}
+
+void frmMain::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    // The toolbar stays docked along the top of the client area.
+    m_toolbar->setGeometry(0, 0, m_client->width(), Twips::toPixels(810));
+
+    const auto snap = [](float twips) { return Twips::fromPixels(Twips::toPixels(twips)); };
+    const PaneLayout l = applyResizeRule(
+            Twips::fromPixels(frameGeometry().width()), Twips::fromPixels(frameGeometry().height()),
+            Twips::fromPixels(m_toolbar->height()), Twips::fromPixels(m_status->height()), snap);
+    const auto place = [](QWidget *w, const PaneLayout::Box &b) {
+        w->setGeometry(Twips::rect(b.left, b.top, b.width, b.height));
+    };
+    place(m_tvCodes, l.tree);
+    place(m_txtComments, l.comments);
+    place(m_txtDeclarations, l.declarations);
+    place(m_txtCode, l.code);
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}

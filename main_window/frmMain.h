@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QVector>
+
+#include "SkippedFile.h"
+
+class CodeRecord;
+class CodeTreeModel;
+class FileList;
+class QAction;
+class QLabel;
+class QMenu;
+class QModelIndex;
+class QPlainTextEdit;
+class QStatusBar;
+class QToolBar;
+class QTreeView;
+class frmAbout;
+class frmFind;
+class frmNewCode;
+
+// The library browser: the category tree, the three text panes showing
+// the code on view, the toolbar, the menu and the status bar.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Reads the library in `libraryFolder` before the window is shown.
+    explicit frmMain(const QString &libraryFolder, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    QString libraryFolder() const;
+    CodeTreeModel *codeTree() const { return m_model; }
+    // Files passed over at start-up, with the reasons.
+    const QVector<SkippedFile> &skippedFiles() const { return m_skipped; }
+
+    // Fills the three panes with a record's texts, untrimmed.
+    void showCodeTexts(const CodeRecord &record);
+    void setPanel1Text(const QString &text);
+    // Shows the number of codes in the tree in status bar panel 2.
+    void updateCodeCount();
+
+    void BuildCategoryTree();
+    void Form_Resize();
+    void tvCodes_NodeClick(const QModelIndex &node);
+    void Toolbar_ButtonClick(const QString &key);
+    void mnuAbout_Click();
+    void mnuExit_Click();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void Form_Load(const QString &libraryFolder);
+    void createMenu();
+    void createToolbar();
+    void createStatusBar();
+    void createTree();
+    void createPanes();
+    QPlainTextEdit *createPane(const char *name, const QString &toolTip, const QColor &textColor);
+    void setTabOrder();
+    void reportSkippedFiles();
+    void onCurrentNodeChanged(const QModelIndex &current);
+
+    FileList *m_lstFiles = nullptr;
+    CodeTreeModel *m_model = nullptr;
+    QWidget *m_client = nullptr;
+    QToolBar *m_toolbar = nullptr;
+    QStatusBar *m_status = nullptr;
+    QLabel *m_panel1 = nullptr;
+    QLabel *m_panel2 = nullptr;
+    QTreeView *m_tvCodes = nullptr;
+    QPlainTextEdit *m_txtComments = nullptr;
+    QPlainTextEdit *m_txtDeclarations = nullptr;
+    QPlainTextEdit *m_txtCode = nullptr;
+    QMenu *m_mnuFile = nullptr;
+    QAction *m_mnuAbout = nullptr;
+    QAction *m_mnuExit = nullptr;
+    QString m_loadProblem; // set when the library folder could not be listed
+    QVector<SkippedFile> m_skipped;
+    bool m_reported = false;
+    QPointer<frmNewCode> m_newCode;
+    QPointer<frmFind> m_find;
+    QPointer<frmAbout> m_about;
+};

@@ -1,0 +1,132 @@
+// Start-up and the code viewer of the main window.
+#include "frmMain.h"
+
+#include "Categories.h"
+#include "CodeRecord.h"
+#include "CodeTreeModel.h"
+#include "FileList.h"
+#include "LibraryScan.h"
+#include "PaneText.h"
+#include "modProgramVars.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTreeView>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void logLine(const QString &line) { std::fprintf(stderr, "quillbank: %s\n", qUtf8Printable(line)); }
+
+} // namespace
+
+void frmMain::BuildCategoryTree()
+{
+    for (const QString &name : Categories::treeOrder())
+        m_model->addCategory(name);
+}
+
+void frmMain::Form_Load(const QString &libraryFolder)
+{
+    QString error;
+    const bool listed = m_lstFiles->setFolder(libraryFolder, &error);
+    BuildCategoryTree();
+    if (!listed) {
+        m_loadProblem = tr("无法打开代码库文件夹“%1”：%2")
+                                .arg(QDir::toNativeSeparators(libraryFolder), error);
+        logLine(m_loadProblem);
+    }
+    for (const QByteArray &stale : m_lstFiles->staleTemporaryFiles())
+        ::unlink(m_lstFiles->pathOf(stale).constData());
+
+    m_skipped = m_lstFiles->skipped();
+    LibraryScan scan = LibraryScan::read(*m_lstFiles);
+    m_skipped += scan.skipped;
+    QVector<CodeTreeModel::NewCode> codes;
+    codes.reserve(scan.codes.size());
+    for (CodeHead &head : scan.codes) {
+        const FileList::Entry &entry = m_lstFiles->entry(head.entry);
+        codes.append({ std::move(head.category), std::move(head.name), entry.fileName,
+                       entry.name });
+    }
+    scan = {};
+    m_model->addCodes(std::move(codes), &m_skipped);
+    m_lstFiles->releaseEntries();
+    updateCodeCount();
+    for (const SkippedFile &skipped : m_skipped)
+        logLine(tr("跳过文件“%1”：%2").arg(skipped.fileName, skipped.reason));
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    Form_Resize();
+    if (!m_reported) {
+        m_reported = true;
+        if (!m_loadProblem.isEmpty() || !m_skipped.isEmpty())
+            QMetaObject::invokeMethod(this, &frmMain::reportSkippedFiles, Qt::QueuedConnection);
+    }
+}
+
+// Tells the user, without holding up the program, what start-up passed over.
+void frmMain::reportSkippedFiles()
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(), QString(), QMessageBox::Ok,
+                                this);
+    box->setObjectName(QStringLiteral("msgSkippedFiles"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    QStringList lines;
+    if (!m_loadProblem.isEmpty())
+        lines << m_loadProblem;
+    if (!m_skipped.isEmpty()) {
+        lines << tr("载入代码库时跳过了 %1 个文件，这些文件未列入代码树：").arg(m_skipped.size());
+        constexpr int kShown = 10;
+        for (int i = 0; i < qMin<int>(kShown, m_skipped.size()); ++i)
+            lines << tr("“%1”：%2").arg(m_skipped[i].fileName, m_skipped[i].reason);
+        if (m_skipped.size() > kShown)
+            lines << tr("……（共 %1 个，详见“详细信息”）").arg(m_skipped.size());
+        QStringList all;
+        for (const SkippedFile &skipped : m_skipped)
+            all << tr("%1：%2").arg(skipped.fileName, skipped.reason);
+        box->setDetailedText(all.join(u'\n'));
+    }
+    box->setText(lines.join(u'\n'));
+    box->show();
+}
+
+void frmMain::showCodeTexts(const CodeRecord &record)
+{
+    m_txtComments->setPlainText(PaneText::fromField(record.field(CodeRecord::Comments)));
+    m_txtDeclarations->setPlainText(PaneText::fromField(record.field(CodeRecord::Declarations)));
+    m_txtCode->setPlainText(PaneText::fromField(record.field(CodeRecord::Code)));
+}
+
+void frmMain::tvCodes_NodeClick(const QModelIndex &node)
+{
+    if (node.data(CodeTreeModel::ImageKeyRole).toString() != QLatin1String("Code"))
+        return;
+    const QByteArray fileName = node.data(CodeTreeModel::FileNameRole).toByteArray();
+    CodeRecord record;
+    QString error;
+    if (!modProgramVars::ReadCodeRecord(m_lstFiles->pathOf(fileName), &record, &error)) {
+        const QString message = tr("无法读取代码“%1”：%2").arg(node.data().toString(), error);
+        setPanel1Text(message);
+        logLine(message);
+        return;
+    }
+    showCodeTexts(record);
+    setPanel1Text(QStringLiteral("Code: ") + trimmedSpaces(record.field(CodeRecord::Category)));
+}
+
+void frmMain::onCurrentNodeChanged(const QModelIndex &current)
+{
+    // A mouse press also moves the current node; its click shows the code.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton)
+        return;
+    tvCodes_NodeClick(current);
+}

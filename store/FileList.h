@@ -1,0 +1,51 @@
+#pragma once
+
+#include "SkippedFile.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+// The listing of one folder: its regular files (and links to regular
+// files) that are not hidden, in ascending order of their names, compared
+// without regard to case first and exactly after that.
+class FileList : public QObject
+{
+    Q_OBJECT
+public:
+    struct Entry {
+        QByteArray fileName; // as the file system holds it
+        QString name; // for display
+    };
+
+    explicit FileList(QObject *parent = nullptr);
+
+    // Points the list at a folder and lists it; false (with *error) when
+    // the folder cannot be listed, which leaves the list empty.
+    bool setFolder(const QString &folder, QString *error = nullptr);
+    QString folder() const { return m_folder; }
+
+    int count() const { return int(m_entries.size()); }
+    const Entry &entry(int index) const { return m_entries.at(index); }
+    QByteArray path(int index) const { return pathOf(m_entries.at(index).fileName); }
+    QByteArray pathOf(const QByteArray &fileName) const;
+
+    // Entries passed over because they are not regular files.
+    const QVector<SkippedFile> &skipped() const { return m_skipped; }
+    // Hidden temporary files left by writes of codes that never finished.
+    const QVector<QByteArray> &staleTemporaryFiles() const { return m_staleTemporaries; }
+
+    // Frees the entries once they have been read; the folder stays.
+    void releaseEntries();
+
+    // A file name as text: UTF-8 when it is valid UTF-8, else code page 936.
+    static QString decodeFileName(const QByteArray &fileName);
+
+private:
+    QString m_folder;
+    QByteArray m_nativeFolder;
+    QVector<Entry> m_entries;
+    QVector<SkippedFile> m_skipped;
+    QVector<QByteArray> m_staleTemporaries;
+};

@@ -1,0 +1,20 @@
+#include "FileOps.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+int systemOpen(const char *path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+} // namespace
+
+FileOps FileOps::system()
+{
+    return FileOps { systemOpen, ::write, ::pread, ::fsync, ::close, ::rename, ::unlink };
+}
+
+FileOps &fileOps()
+{
+    static FileOps ops = FileOps::system();
+    return ops;
+}

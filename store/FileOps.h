@@ -1,0 +1,20 @@
+#pragma once
+
+#include <sys/types.h>
+
+// The system calls through which code files are written and read. Tests
+// replace entries to inject failures; the program uses the real calls.
+struct FileOps {
+    int (*open)(const char *path, int flags, mode_t mode);
+    ssize_t (*write)(int fd, const void *buffer, size_t size);
+    ssize_t (*pread)(int fd, void *buffer, size_t size, off_t offset);
+    int (*fsync)(int fd);
+    int (*close)(int fd);
+    int (*rename)(const char *from, const char *to);
+    int (*unlink)(const char *path);
+
+    static FileOps system();
+};
+
+// The calls in force.
+FileOps &fileOps();

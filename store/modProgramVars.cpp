@@ -1,0 +1,254 @@
+#include "modProgramVars.h"
+
+#include "CodePage936.h"
+#include "FileOps.h"
+
+#include <QFile>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace modProgramVars {
+
+namespace {
+
+const char kTemporaryPrefix[] = ".quillbank-";
+const char kTemporarySuffix[] = ".tmp";
+
+QString systemReason(int error) { return QString::fromLocal8Bit(strerror(error)); }
+
+QByteArray folderOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArrayLiteral(".") : (slash == 0 ? QByteArray("/") : path.left(slash));
+}
+
+bool writeAll(int fd, const char *data, qsizetype size, int *errorNumber)
+{
+    while (size > 0) {
+        const ssize_t n = fileOps().write(fd, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            *errorNumber = errno;
+            return false;
+        }
+        if (n == 0) {
+            *errorNumber = EIO;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+int openTemporary(const QByteArray &folder, QByteArray *tempPath, int *errorNumber)
+{
+    static std::atomic<unsigned> counter { 0 };
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *tempPath = folder + '/' + kTemporaryPrefix + QByteArray::number(qint64(getpid())) + '-'
+                + QByteArray::number(counter++) + kTemporarySuffix;
+        const int fd = fileOps().open(tempPath->constData(),
+                                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST && errno != EINTR) {
+            *errorNumber = errno;
+            return -1;
+        }
+    }
+    *errorNumber = EEXIST;
+    return -1;
+}
+
+void syncFolder(const QByteArray &folder)
+{
+    const int fd = fileOps().open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0)
+        return;
+    // The record is already in place; a failure here only weakens
+    // durability across a power cut, so it is not reported.
+    fileOps().fsync(fd);
+    fileOps().close(fd);
+}
+
+// Reads up to `length` bytes from `offset`; *got tells how many there were.
+bool readRange(const QByteArray &path, qsizetype offset, char *buffer, qsizetype length,
+               qsizetype *got, QString *error)
+{
+    *got = 0;
+    const int fd = fileOps().open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
+    if (fd < 0) {
+        *error = QStringLiteral("无法打开文件（%1）").arg(systemReason(errno));
+        return false;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        fileOps().close(fd);
+        *error = QStringLiteral("不是普通文件");
+        return false;
+    }
+    while (*got < length) {
+        const ssize_t n = fileOps().pread(fd, buffer + *got, size_t(length - *got), offset + *got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int saved = errno;
+            fileOps().close(fd);
+            *error = QStringLiteral("读取失败（%1）").arg(systemReason(saved));
+            return false;
+        }
+        if (n == 0)
+            break;
+        *got += n;
+    }
+    fileOps().close(fd);
+    return true;
+}
+
+} // namespace
+
+bool SaveCodeRecord(const CodeRecord &record, const QByteArray &path, QString *error)
+{
+    QByteArray bytes;
+    if (!record.toBytes(&bytes, error))
+        return false;
+
+    const QByteArray folder = folderOf(path);
+    QByteArray tempPath;
+    int errorNumber = 0;
+    const int fd = openTemporary(folder, &tempPath, &errorNumber);
+    if (fd < 0) {
+        *error = QStringLiteral("无法在代码库文件夹中写入（%1）").arg(systemReason(errorNumber));
+        return false;
+    }
+    bool ok = writeAll(fd, bytes.constData(), bytes.size(), &errorNumber);
+    if (ok && fileOps().fsync(fd) != 0) {
+        errorNumber = errno;
+        ok = false;
+    }
+    if (fileOps().close(fd) != 0 && ok) {
+        errorNumber = errno;
+        ok = false;
+    }
+    if (ok && fileOps().rename(tempPath.constData(), path.constData()) != 0) {
+        errorNumber = errno;
+        ok = false;
+    }
+    if (!ok) {
+        fileOps().unlink(tempPath.constData());
+        *error = QStringLiteral("写入代码文件失败（%1）").arg(systemReason(errorNumber));
+        return false;
+    }
+    syncFolder(folder);
+    return true;
+}
+
+bool SaveCodeRecord(const CodeRecord &record, const QString &path, QString *error)
+{
+    return SaveCodeRecord(record, QFile::encodeName(path), error);
+}
+
+bool ReadCodeRecord(const QByteArray &path, CodeRecord *record, QString *error)
+{
+    char buffer[CodeRecord::RecordSize];
+    qsizetype got = 0;
+    if (!readRange(path, 0, buffer, sizeof buffer, &got, error))
+        return false;
+    *record = CodeRecord::fromBytes(buffer, got);
+    return true;
+}
+
+bool ReadCodeHead(const QByteArray &path, QString *name, QString *category, QString *error)
+{
+    char buffer[CodeRecord::RecordSize];
+    qsizetype got = 0;
+    if (!readRange(path, 0, buffer, sizeof buffer, &got, error))
+        return false;
+    *name = CodeRecord::decodeField(CodeRecord::Name, buffer, got);
+    *category = CodeRecord::decodeField(CodeRecord::Category, buffer, got);
+    return true;
+}
+
+bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype characters,
+                     QString *text, QString *error)
+{
+    const int width = CodeRecord::width(field);
+    // A character takes at most two bytes.
+    const qsizetype wanted = qMin<qsizetype>(width, characters * 2);
+    char buffer[CodeRecord::RecordSize];
+    qsizetype got = 0;
+    if (!readRange(path, CodeRecord::offset(field), buffer, wanted, &got, error))
+        return false;
+    QString decoded = got > 0 ? CodePage936::decode(buffer, got) : QString();
+    // The field as read is padded with spaces to its width in characters.
+    const qsizetype target = qMin<qsizetype>(characters, width);
+    if (decoded.size() < target)
+        decoded = decoded.leftJustified(target, u' ');
+    decoded.truncate(target);
+    *text = decoded;
+    return true;
+}
+
+QString CodeFileName(const QString &codeName) { return codeName + QStringLiteral(".cod"); }
+
+bool CheckCodeName(const QString &codeName, QString *reason)
+{
+    auto refuse = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    if (codeName.isEmpty())
+        return refuse(QStringLiteral("名称不能为空。"));
+    if (codeName == u"." || codeName == u"..")
+        return refuse(QStringLiteral("名称不能是“.”或“..”。"));
+    if (codeName.startsWith(u'.'))
+        return refuse(QStringLiteral("名称不能以“.”开头。"));
+    if (codeName.endsWith(u'.'))
+        return refuse(QStringLiteral("名称不能以“.”结尾。"));
+    for (QChar c : codeName) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            return refuse(QStringLiteral("名称不能包含控制字符。"));
+        if (QStringView(u"/\\<>:\"|?*").contains(c))
+            return refuse(QStringLiteral("名称不能包含以下字符：/ \\ < > : \" | ? *"));
+    }
+    static const QStringList devices { "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3",
+                                       "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1",
+                                       "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8",
+                                       "LPT9" };
+    const QString stem = codeName.section(u'.', 0, 0).trimmed();
+    if (devices.contains(stem, Qt::CaseInsensitive))
+        return refuse(QStringLiteral("“%1”是系统保留的设备名，不能用作名称。").arg(stem));
+    QByteArray encoded;
+    QString bad;
+    if (!CodePage936::encode(codeName, &encoded, &bad))
+        return refuse(QStringLiteral("名称中含有无法以 GBK 编码保存的字符：%1").arg(bad));
+    return true;
+}
+
+bool IsTemporaryFileName(const QByteArray &fileName)
+{
+    return fileName.startsWith(kTemporaryPrefix) && fileName.endsWith(kTemporarySuffix);
+}
+
+bool IsStaleTemporaryFileName(const QByteArray &fileName)
+{
+    if (!IsTemporaryFileName(fileName))
+        return false;
+    const QByteArray middle = fileName.mid(qsizetype(sizeof kTemporaryPrefix) - 1);
+    bool ok = false;
+    const qint64 pid = middle.left(middle.indexOf('-')).toLongLong(&ok);
+    if (!ok || pid <= 0)
+        return false;
+    return pid != getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+} // namespace modProgramVars

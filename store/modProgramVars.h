@@ -1,0 +1,40 @@
+#pragma once
+
+#include "CodeRecord.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Reading and writing code files. Paths are native (file-system bytes), so
+// that files whose names are not UTF-8 can still be read.
+namespace modProgramVars {
+
+// Writes the record as the whole content of the file at path, replacing an
+// existing file in one step: the file always holds either the complete old
+// record or the complete new one. On failure nothing changes and *error
+// says why.
+bool SaveCodeRecord(const CodeRecord &record, const QByteArray &path, QString *error);
+bool SaveCodeRecord(const CodeRecord &record, const QString &path, QString *error);
+
+// Reads the record of the file at path. Never creates a file, never blocks
+// on a special file.
+bool ReadCodeRecord(const QByteArray &path, CodeRecord *record, QString *error);
+// Reads only the Name and Category fields, untrimmed.
+bool ReadCodeHead(const QByteArray &path, QString *name, QString *category, QString *error);
+// Reads the first `characters` characters of one field, padding included.
+bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype characters,
+                     QString *text, QString *error);
+
+// The file name of the code called `codeName`.
+QString CodeFileName(const QString &codeName);
+
+// Whether a code name can safely become a file name in the library folder
+// on any system; *reason says why not.
+bool CheckCodeName(const QString &codeName, QString *reason);
+
+// Hidden temporary files that SaveCodeRecord creates next to their target.
+bool IsTemporaryFileName(const QByteArray &fileName);
+// True when the temporary file's writer is no longer running.
+bool IsStaleTemporaryFileName(const QByteArray &fileName);
+
+} // namespace modProgramVars
