@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 // Helpers for tests that build library folders.
 namespace TestLibrary {
 
@@ -34,9 +37,12 @@ inline QByteArray bytes(const CodeRecord &r)
 // Writes raw bytes as a file of the folder; fileName is native bytes.
 inline bool writeFile(const QString &folder, const QByteArray &fileName, const QByteArray &content)
 {
-    QFile file(QFile::decodeName(QFile::encodeName(folder) + '/' + fileName));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            && file.write(content) == content.size();
+    const QByteArray path = QFile::encodeName(folder) + '/' + fileName;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    return ::close(fd) == 0 && ok;
 }
 
 inline bool writeCode(const QString &folder, const QString &fileName, const CodeRecord &r)
