@@ -3,6 +3,10 @@
 #include "frmMain.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
 
 ModalDialog::ModalDialog(frmMain *owner)
     : QDialog(owner)
@@ -20,6 +24,32 @@ void ModalDialog::reject()
 void ModalDialog::closeEvent(QCloseEvent *event)
 {
     // The close box ends the showing and destroys the dialog.
+    m_discarded = true;
     done(QDialog::Rejected);
     event->accept();
+}
+
+void ModalDialog::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget())) {
+            if (button->isVisible() && button->isEnabled())
+                button->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void ModalDialog::centreOnScreen(const QSize &clientSize)
+{
+    QScreen *screen = m_owner ? m_owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame(QPoint(), clientSize);
+    frame.moveCenter(screen->geometry().center());
+    // Setting the position now also keeps Qt from centring the dialog on
+    // its owner at the first showing.
+    move(frame.topLeft());
 }

@@ -6,7 +6,8 @@ class frmMain;
 
 // A dialog shown modally over the main window. Dismissing it hides it, so
 // it keeps its contents for the next showing; closing it with the window's
-// close box destroys it. Escape does nothing.
+// close box destroys it. Escape does nothing; Enter clicks the push button
+// that has the focus, as the space bar does.
 class ModalDialog : public QDialog
 {
     Q_OBJECT
@@ -15,11 +16,19 @@ public:
 
     void reject() override;
 
+    // True once the dialog has been closed; it is then to be destroyed.
+    bool isDiscarded() const { return m_discarded; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
     frmMain *owner() const { return m_owner; }
+    // Places the window, whose client area is `clientSize`, in the middle
+    // of the owner's screen.
+    void centreOnScreen(const QSize &clientSize);
 
 private:
     frmMain *m_owner;
+    bool m_discarded = false;
 };

@@ -22,10 +22,8 @@ namespace Fonts {
 
 void installSubstitutions()
 {
-    const QStringList sans { "DejaVu Sans", "Noto Sans", "Liberation Sans", "Noto Sans CJK SC",
-                             "AR PL UMing CN" };
-    const QStringList song { "AR PL UMing CN", "Noto Serif CJK SC", "Noto Sans CJK SC",
-                             "WenQuanYi Zen Hei" };
+    const QStringList sans { "DejaVu Sans", "Noto Sans CJK SC", "AR PL UMing CN" };
+    const QStringList song { "Noto Serif CJK SC", "AR PL UMing CN", "Noto Sans CJK SC" };
     QFont::insertSubstitutions(kTahoma, sans);
     QFont::insertSubstitutions(kSimSun, song);
     QFont::insertSubstitutions(QStringLiteral("SimSun"), song);

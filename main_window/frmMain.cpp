@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -148,7 +149,11 @@ void frmMain::createTree()
     m_tvCodes->setUniformRowHeights(true);
     m_tvCodes->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tvCodes->setFont(Fonts::treeFont());
-    m_tvCodes->setIconSize(QSize(16, 16));
+    m_tvCodes->setIconSize(QSize(33, 33));
+    // Long names scroll sideways instead of being cut short.
+    m_tvCodes->setTextElideMode(Qt::ElideNone);
+    m_tvCodes->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_tvCodes->header()->setStretchLastSection(false);
     m_tvCodes->setToolTip(QStringLiteral("类别列表"));
     m_tvCodes->setGeometry(Twips::rect(120, 840, 2535, 3735));
     connect(m_tvCodes, &QTreeView::clicked, this, &frmMain::tvCodes_NodeClick);
