@@ -1,5 +1,9 @@
 #include "CodeTreeModel.h"
 
+#include "FileList.h"
+#include "LibraryScan.h"
+
+#include <QHashFunctions>
 #include <QPixmap>
 
 namespace {
@@ -15,127 +19,181 @@ CodeTreeModel::CodeTreeModel(QObject *parent)
     m_categoryIcon.addPixmap(QPixmap(QStringLiteral(":/images/open.xpm")), QIcon::Selected);
     m_codeIcon.addPixmap(QPixmap(QStringLiteral(":/images/code.xpm")));
     m_boldFont.setBold(true);
+    growTable(0);
+}
+
+QStringView CodeTreeModel::nameOf(qint32 code) const
+{
+    const Code &c = m_codes[code];
+    return QStringView(m_names).sliced(c.nameOffset, c.nameLength);
+}
+
+QByteArray CodeTreeModel::fileNameOf(qint32 code) const
+{
+    const Code &c = m_codes[code];
+    return m_fileNames.sliced(c.fileOffset, c.fileLength);
+}
+
+int CodeTreeModel::categoryOf(QStringView name) const
+{
+    for (int i = 0; i < m_categories.size(); ++i) {
+        if (m_categories[i].name == name)
+            return i;
+    }
+    return -1;
+}
+
+qint32 CodeTreeModel::findCode(QStringView name) const
+{
+    const qsizetype mask = m_table.size() - 1;
+    for (qsizetype slot = qHash(name) & mask;; slot = (slot + 1) & mask) {
+        const qint32 code = m_table[slot];
+        if (code < 0 || nameOf(code) == name)
+            return code;
+    }
+}
+
+void CodeTreeModel::insertIntoTable(qint32 code)
+{
+    const qsizetype mask = m_table.size() - 1;
+    qsizetype slot = qHash(nameOf(code)) & mask;
+    while (m_table[slot] >= 0)
+        slot = (slot + 1) & mask;
+    m_table[slot] = code;
+}
+
+// Keeps the table at most half full.
+void CodeTreeModel::growTable(qsizetype codes)
+{
+    qsizetype size = 16;
+    while (size < codes * 2)
+        size *= 2;
+    if (size <= m_table.size())
+        return;
+    m_table = QVector<qint32>(size, -1);
+    for (qint32 code = 0; code < m_codes.size(); ++code)
+        insertIntoTable(code);
+}
+
+bool CodeTreeModel::containsKey(const QString &key) const
+{
+    return categoryOf(key) >= 0 || findCode(key) >= 0;
 }
 
 bool CodeTreeModel::addCategory(const QString &name)
 {
-    if (name.isEmpty() || m_keys.contains(name))
+    if (name.isEmpty() || containsKey(name))
         return false;
     const int row = int(m_categories.size());
     beginInsertRows({}, row, row);
     m_categories.append({ name, {} });
-    m_keys.insert(name, kCategoryKey);
     endInsertRows();
     return true;
 }
 
-QString CodeTreeModel::refusal(const NewCode &code, int *category) const
+QString CodeTreeModel::refusal(QStringView name, int category, const QString &categoryText) const
 {
-    if (code.name.isEmpty())
+    if (name.isEmpty())
         return tr("名称为空");
-    const auto found = m_keys.constFind(code.category);
-    if (found == m_keys.cend() || found.value() != kCategoryKey)
-        return tr("种类“%1”不存在").arg(code.category);
-    if (m_keys.contains(code.name))
-        return tr("名称“%1”与已有的节点重复").arg(code.name);
-    for (int i = 0; i < m_categories.size(); ++i) {
-        if (m_categories[i].name == code.category)
-            *category = i;
-    }
+    if (category < 0)
+        return tr("种类“%1”不存在").arg(categoryText);
+    if (categoryOf(name) >= 0 || findCode(name) >= 0)
+        return tr("名称“%1”与已有的节点重复").arg(name);
     return {};
+}
+
+void CodeTreeModel::appendCode(QStringView name, QByteArrayView fileName, int category)
+{
+    const qint32 code = qint32(m_codes.size());
+    m_codes.append({ quint32(m_names.size()), quint32(m_fileNames.size()), quint16(name.size()),
+                     quint16(fileName.size()), category });
+    m_names += name;
+    m_fileNames += fileName;
+    m_categories[category].codes.append(code);
+    growTable(m_codes.size());
+    insertIntoTable(code);
 }
 
 bool CodeTreeModel::addCode(const NewCode &code, QString *error)
 {
-    int category = -1;
-    const QString why = refusal(code, &category);
+    const int category = categoryOf(code.category);
+    const QString why = refusal(code.name, category, code.category);
     if (!why.isEmpty()) {
         if (error)
             *error = why;
         return false;
     }
-    QVector<CodeNode> &codes = m_categories[category].codes;
-    const int row = int(codes.size());
+    const int row = int(m_categories[category].codes.size());
     beginInsertRows(index(category, 0), row, row);
-    codes.append({ code.name, code.fileName });
-    m_keys.insert(code.name, category);
-    ++m_codeCount;
+    appendCode(code.name, code.fileName, category);
     endInsertRows();
     return true;
 }
 
-void CodeTreeModel::addCodes(QVector<NewCode> codes, QVector<SkippedFile> *rejected)
+void CodeTreeModel::addCodes(const LibraryScan &scan, const FileList &files,
+                             QVector<SkippedFile> *rejected)
 {
     beginResetModel();
-    m_keys.reserve(m_keys.size() + codes.size());
-    for (NewCode &code : codes) {
-        int category = -1;
-        const QString why = refusal(code, &category);
+    QVector<int> perCategory(m_categories.size());
+    for (const CodeHead &head : scan.codes) {
+        if (head.category >= 0 && head.category < m_categories.size())
+            ++perCategory[head.category];
+    }
+    for (int i = 0; i < m_categories.size(); ++i)
+        m_categories[i].codes.reserve(m_categories[i].codes.size() + perCategory[i]);
+    m_codes.reserve(m_codes.size() + scan.codes.size());
+    m_names.reserve(m_names.size() + scan.names.size());
+    growTable(m_codes.size() + scan.codes.size());
+    for (const CodeHead &head : scan.codes) {
+        const QStringView name = scan.name(head);
+        const int category = head.category < m_categories.size() ? head.category : -1;
+        const QString why = refusal(name, category, scan.otherCategories.value(head.entry));
         if (!why.isEmpty()) {
-            rejected->append({ code.displayFileName, why });
+            rejected->append({ files.name(head.entry), why });
             continue;
         }
-        m_categories[category].codes.append({ code.name, std::move(code.fileName) });
-        m_keys.insert(code.name, category);
-        ++m_codeCount;
+        appendCode(name, files.fileName(head.entry), category);
     }
     endResetModel();
-}
-
-int CodeTreeModel::rowOf(int category, const QString &name) const
-{
-    const QVector<CodeNode> &codes = m_categories[category].codes;
-    for (int row = 0; row < codes.size(); ++row) {
-        if (codes[row].name == name)
-            return row;
-    }
-    return -1;
 }
 
 bool CodeTreeModel::updateCode(const QString &name, const QString &category,
                                const QByteArray &fileName)
 {
-    const auto found = m_keys.constFind(name);
-    const auto target = m_keys.constFind(category);
-    if (found == m_keys.cend() || found.value() == kCategoryKey || target == m_keys.cend()
-        || target.value() != kCategoryKey)
+    const qint32 code = findCode(name);
+    const int to = categoryOf(category);
+    if (code < 0 || to < 0)
         return false;
-    const int from = found.value();
-    const int row = rowOf(from, name);
-    int to = from;
-    for (int i = 0; i < m_categories.size(); ++i) {
-        if (m_categories[i].name == category)
-            to = i;
+    if (fileNameOf(code) != fileName) {
+        m_codes[code].fileOffset = quint32(m_fileNames.size());
+        m_codes[code].fileLength = quint16(fileName.size());
+        m_fileNames += fileName;
     }
+    const int from = m_codes[code].category;
+    const int row = int(m_categories[from].codes.indexOf(code));
     if (to == from) {
-        m_categories[from].codes[row].fileName = fileName;
         const QModelIndex changed = index(row, 0, index(from, 0));
         emit dataChanged(changed, changed, { FileNameRole });
         return true;
     }
     const int destination = int(m_categories[to].codes.size());
     beginMoveRows(index(from, 0), row, row, index(to, 0), destination);
-    CodeNode node = m_categories[from].codes.takeAt(row);
-    node.fileName = fileName;
-    m_categories[to].codes.append(node);
-    m_keys.insert(name, to);
+    m_categories[from].codes.removeAt(row);
+    m_categories[to].codes.append(code);
+    m_codes[code].category = to;
     endMoveRows();
     return true;
 }
 
 QModelIndex CodeTreeModel::indexOfKey(const QString &key) const
 {
-    const auto found = m_keys.constFind(key);
-    if (found == m_keys.cend())
+    if (const int category = categoryOf(key); category >= 0)
+        return index(category, 0);
+    const qint32 code = findCode(key);
+    if (code < 0)
         return {};
-    if (found.value() == kCategoryKey) {
-        for (int i = 0; i < m_categories.size(); ++i) {
-            if (m_categories[i].name == key)
-                return index(i, 0);
-        }
-        return {};
-    }
-    return index(rowOf(found.value(), key), 0, index(found.value(), 0));
+    const int category = m_codes[code].category;
+    return index(int(m_categories[category].codes.indexOf(code)), 0, index(category, 0));
 }
 
 QModelIndex CodeTreeModel::index(int row, int column, const QModelIndex &parent) const
@@ -180,7 +238,7 @@ QVariant CodeTreeModel::data(const QModelIndex &index, int role) const
     if (!index.isValid())
         return {};
     if (index.internalId() == kCategoryId) {
-        const CategoryNode &node = m_categories[index.row()];
+        const Category &node = m_categories[index.row()];
         switch (role) {
         case Qt::DisplayRole:
         case KeyRole:
@@ -197,18 +255,18 @@ QVariant CodeTreeModel::data(const QModelIndex &index, int role) const
             return {};
         }
     }
-    const CodeNode &node = m_categories[int(index.internalId() - 1)].codes[index.row()];
+    const qint32 code = m_categories[int(index.internalId() - 1)].codes[index.row()];
     switch (role) {
     case Qt::DisplayRole:
     case KeyRole:
-        return node.name;
+        return nameOf(code).toString();
     case Qt::DecorationRole:
         return m_codeIcon;
     case ImageKeyRole:
     case SelectedImageKeyRole:
         return QStringLiteral("Code");
     case FileNameRole:
-        return node.fileName;
+        return fileNameOf(code);
     default:
         return {};
     }

@@ -5,13 +5,19 @@
 #include <QAbstractItemModel>
 #include <QByteArray>
 #include <QFont>
-#include <QHash>
 #include <QIcon>
 #include <QVector>
+
+class FileList;
+struct LibraryScan;
 
 // The library tree: category nodes at the top level, code nodes under
 // them. Every node has a key, unique across the whole tree (case-
 // sensitive); a category's key is its name, a code's key is its name.
+//
+// Code names and file names are kept back to back in two pools, and codes
+// are found by name through an open-addressing table of code numbers, so a
+// library of 100,000 codes costs a few allocations.
 class CodeTreeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -38,15 +44,16 @@ public:
     // Appends a code node as the last child of its category; false, with
     // *error, when the name is empty or taken or the category is unknown.
     bool addCode(const NewCode &code, QString *error = nullptr);
-    // Appends many codes in one model reset; rejected ones are reported.
-    void addCodes(QVector<NewCode> codes, QVector<SkippedFile> *rejected);
+    // Appends the codes that start-up read, in one model reset; those that
+    // cannot be added are reported.
+    void addCodes(const LibraryScan &scan, const FileList &files, QVector<SkippedFile> *rejected);
     // Moves an existing code under another category (appended last) and
     // records the file it was written to.
     bool updateCode(const QString &name, const QString &category, const QByteArray &fileName);
 
-    bool containsKey(const QString &key) const { return m_keys.contains(key); }
+    bool containsKey(const QString &key) const;
     QModelIndex indexOfKey(const QString &key) const;
-    int codeCount() const { return m_codeCount; }
+    int codeCount() const { return int(m_codes.size()); }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -56,24 +63,33 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
-    struct CodeNode {
-        QString name;
-        QByteArray fileName;
+    struct Code {
+        quint32 nameOffset;
+        quint32 fileOffset;
+        quint16 nameLength;
+        quint16 fileLength;
+        qint32 category;
     };
-    struct CategoryNode {
+    struct Category {
         QString name;
-        QVector<CodeNode> codes;
+        QVector<qint32> codes; // code numbers in child order
     };
 
+    QStringView nameOf(qint32 code) const;
+    QByteArray fileNameOf(qint32 code) const;
+    int categoryOf(QStringView name) const;
+    qint32 findCode(QStringView name) const;
     // Why a code cannot be added, or an empty string when it can.
-    QString refusal(const NewCode &code, int *category) const;
-    int rowOf(int category, const QString &name) const;
+    QString refusal(QStringView name, int category, const QString &categoryText) const;
+    void appendCode(QStringView name, QByteArrayView fileName, int category);
+    void growTable(qsizetype codes);
+    void insertIntoTable(qint32 code);
 
-    static constexpr int kCategoryKey = -1;
-
-    QVector<CategoryNode> m_categories;
-    QHash<QString, int> m_keys; // key -> category index, or kCategoryKey
-    int m_codeCount = 0;
+    QVector<Category> m_categories;
+    QVector<Code> m_codes;
+    QString m_names;
+    QByteArray m_fileNames;
+    QVector<qint32> m_table; // -1 for a free slot; size a power of two
     QIcon m_categoryIcon;
     QIcon m_codeIcon;
     QFont m_boldFont;

@@ -44,17 +44,11 @@ void frmMain::Form_Load(const QString &libraryFolder)
         ::unlink(m_lstFiles->pathOf(stale).constData());
 
     m_skipped = m_lstFiles->skipped();
-    LibraryScan scan = LibraryScan::read(*m_lstFiles);
-    m_skipped += scan.skipped;
-    QVector<CodeTreeModel::NewCode> codes;
-    codes.reserve(scan.codes.size());
-    for (CodeHead &head : scan.codes) {
-        const FileList::Entry &entry = m_lstFiles->entry(head.entry);
-        codes.append({ std::move(head.category), std::move(head.name), entry.fileName,
-                       entry.name });
+    {
+        const LibraryScan scan = LibraryScan::read(*m_lstFiles);
+        m_skipped += scan.skipped;
+        m_model->addCodes(scan, *m_lstFiles, &m_skipped);
     }
-    scan = {};
-    m_model->addCodes(std::move(codes), &m_skipped);
     m_lstFiles->releaseEntries();
     updateCodeCount();
     for (const SkippedFile &skipped : m_skipped)

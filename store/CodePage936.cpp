@@ -117,6 +117,25 @@ QString decode(const char *bytes, qsizetype size)
     return text;
 }
 
+void decodeAppend(const char *bytes, qsizetype size, QString *out)
+{
+    if (isAscii(bytes, size)) {
+        out->append(QLatin1String(bytes, size));
+        return;
+    }
+    const qsizetype start = out->size();
+    out->resize(start + size);
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n = ucnv_toUChars(converter(), reinterpret_cast<UChar *>(out->data() + start),
+                                    int32_t(size), bytes, int32_t(size), &status);
+    if (U_FAILURE(status)) {
+        out->resize(start);
+        out->append(QString(size, QChar::ReplacementCharacter));
+        return;
+    }
+    out->resize(start + n);
+}
+
 qsizetype wholeCharacterPrefix(const char *bytes, qsizetype size, qsizetype width)
 {
     qsizetype i = 0;

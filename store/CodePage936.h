@@ -18,6 +18,8 @@ bool encode(QStringView text, QByteArray *out, QString *unencodable = nullptr);
 // Decodes bytes; invalid and truncated sequences become U+FFFD.
 QString decode(const char *bytes, qsizetype size);
 inline QString decode(const QByteArray &bytes) { return decode(bytes.constData(), bytes.size()); }
+// Decodes bytes onto the end of *out.
+void decodeAppend(const char *bytes, qsizetype size, QString *out);
 
 // The number of leading bytes of `bytes` that hold only whole characters
 // and fit in `width` bytes.

@@ -7,16 +7,16 @@
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <memory>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
 
-bool isAscii(const QByteArray &bytes)
+bool isAscii(QByteArrayView bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -33,7 +33,7 @@ FileList::FileList(QObject *parent)
 {
 }
 
-QString FileList::decodeFileName(const QByteArray &fileName)
+QString FileList::decodeFileName(QByteArrayView fileName)
 {
     if (isAscii(fileName))
         return QString::fromLatin1(fileName);
@@ -41,18 +41,30 @@ QString FileList::decodeFileName(const QByteArray &fileName)
     QString text = utf8(fileName);
     if (!utf8.hasError())
         return text;
-    return CodePage936::decode(fileName);
+    return CodePage936::decode(fileName.data(), fileName.size());
 }
 
-QByteArray FileList::pathOf(const QByteArray &fileName) const
+QByteArrayView FileList::fileName(int index) const
 {
-    return m_nativeFolder + '/' + fileName;
+    const int k = m_order.at(index);
+    return QByteArrayView(m_names).sliced(m_offsets[k], m_offsets[k + 1] - m_offsets[k]);
+}
+
+QByteArray FileList::pathOf(QByteArrayView fileName) const
+{
+    QByteArray path;
+    path.reserve(m_nativeFolder.size() + 1 + fileName.size());
+    path += m_nativeFolder;
+    path += '/';
+    path += fileName;
+    return path;
 }
 
 void FileList::releaseEntries()
 {
-    m_entries.clear();
-    m_entries.squeeze();
+    m_names = QByteArray();
+    m_offsets = {};
+    m_order = {};
 }
 
 bool FileList::setFolder(const QString &folder, QString *error)
@@ -61,9 +73,10 @@ bool FileList::setFolder(const QString &folder, QString *error)
     m_nativeFolder = QFile::encodeName(folder);
     while (m_nativeFolder.size() > 1 && m_nativeFolder.endsWith('/'))
         m_nativeFolder.chop(1);
-    m_entries.clear();
+    releaseEntries();
     m_skipped.clear();
     m_staleTemporaries.clear();
+    m_offsets.append(0);
 
     std::unique_ptr<DIR, DirCloser> dir(opendir(m_nativeFolder.constData()));
     if (!dir) {
@@ -72,12 +85,11 @@ bool FileList::setFolder(const QString &folder, QString *error)
         return false;
     }
     const int dirFd = dirfd(dir.get());
-    QVector<Entry> entries;
     while (const dirent *item = readdir(dir.get())) {
-        const QByteArray fileName(item->d_name);
+        const QByteArrayView fileName(item->d_name);
         if (fileName.startsWith('.')) {
-            if (modProgramVars::IsStaleTemporaryFileName(fileName))
-                m_staleTemporaries.append(fileName);
+            if (modProgramVars::IsStaleTemporaryFileName(fileName.toByteArray()))
+                m_staleTemporaries.append(fileName.toByteArray());
             continue;
         }
         bool regular = item->d_type == DT_REG;
@@ -89,25 +101,53 @@ bool FileList::setFolder(const QString &folder, QString *error)
             m_skipped.append({ decodeFileName(fileName), QStringLiteral("不是普通文件") });
             continue;
         }
-        entries.append({ fileName, decodeFileName(fileName) });
+        m_names += fileName;
+        m_offsets.append(quint32(m_names.size()));
     }
-
-    // Sort on case-folded keys computed once.
-    QVector<QString> folded(entries.size());
-    QVector<int> order(entries.size());
-    for (int i = 0; i < entries.size(); ++i) {
-        folded[i] = entries[i].name.toCaseFolded();
-        order[i] = i;
-    }
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        if (const int c = QString::compare(folded[a], folded[b]); c != 0)
-            return c < 0;
-        if (const int c = QString::compare(entries[a].name, entries[b].name); c != 0)
-            return c < 0;
-        return entries[a].fileName < entries[b].fileName;
-    });
-    m_entries.reserve(entries.size());
-    for (int i : order)
-        m_entries.append(std::move(entries[i]));
+    sortEntries();
     return true;
+}
+
+// Ascending by name without regard to case, then exactly; the keys are
+// built once, in one block, and dropped after sorting.
+void FileList::sortEntries()
+{
+    const int n = int(m_offsets.size()) - 1;
+    QString names;
+    QString folded;
+    QVector<quint32> nameStarts(n + 1);
+    QVector<quint32> foldedStarts(n + 1);
+    names.reserve(m_names.size());
+    folded.reserve(m_names.size());
+    for (int k = 0; k < n; ++k) {
+        nameStarts[k] = quint32(names.size());
+        foldedStarts[k] = quint32(folded.size());
+        const QByteArrayView raw
+                = QByteArrayView(m_names).sliced(m_offsets[k], m_offsets[k + 1] - m_offsets[k]);
+        if (isAscii(raw)) {
+            for (char c : raw) {
+                names += QLatin1Char(c);
+                folded += QLatin1Char(c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c);
+            }
+        } else {
+            const QString name = decodeFileName(raw);
+            names += name;
+            folded += name.toCaseFolded();
+        }
+    }
+    nameStarts[n] = quint32(names.size());
+    foldedStarts[n] = quint32(folded.size());
+    const auto view = [](const QString &pool, const QVector<quint32> &starts, int k) {
+        return QStringView(pool).sliced(starts[k], starts[k + 1] - starts[k]);
+    };
+    m_order.resize(n);
+    for (int k = 0; k < n; ++k)
+        m_order[k] = k;
+    std::sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+        const int byFolded = view(folded, foldedStarts, a).compare(view(folded, foldedStarts, b));
+        if (byFolded != 0)
+            return byFolded < 0;
+        const int exact = view(names, nameStarts, a).compare(view(names, nameStarts, b));
+        return exact != 0 ? exact < 0 : a < b;
+    });
 }

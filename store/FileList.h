@@ -26,10 +26,12 @@ public:
     bool setFolder(const QString &folder, QString *error = nullptr);
     QString folder() const { return m_folder; }
 
-    int count() const { return int(m_entries.size()); }
-    const Entry &entry(int index) const { return m_entries.at(index); }
-    QByteArray path(int index) const { return pathOf(m_entries.at(index).fileName); }
-    QByteArray pathOf(const QByteArray &fileName) const;
+    int count() const { return int(m_order.size()); }
+    Entry entry(int index) const { return { fileName(index).toByteArray(), name(index) }; }
+    QByteArrayView fileName(int index) const;
+    QString name(int index) const { return decodeFileName(fileName(index)); }
+    QByteArray path(int index) const { return pathOf(fileName(index)); }
+    QByteArray pathOf(QByteArrayView fileName) const;
 
     // Entries passed over because they are not regular files.
     const QVector<SkippedFile> &skipped() const { return m_skipped; }
@@ -40,12 +42,17 @@ public:
     void releaseEntries();
 
     // A file name as text: UTF-8 when it is valid UTF-8, else code page 936.
-    static QString decodeFileName(const QByteArray &fileName);
+    static QString decodeFileName(QByteArrayView fileName);
 
 private:
+    void sortEntries();
+
     QString m_folder;
     QByteArray m_nativeFolder;
-    QVector<Entry> m_entries;
+    // All names, back to back; entry i is the m_order[i]-th name listed.
+    QByteArray m_names;
+    QVector<quint32> m_offsets; // name k spans m_offsets[k] .. m_offsets[k + 1]
+    QVector<qint32> m_order;
     QVector<SkippedFile> m_skipped;
     QVector<QByteArray> m_staleTemporaries;
 };

@@ -6,11 +6,15 @@
 
 namespace {
 int systemOpen(const char *path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+int systemOpenAt(int dirFd, const char *path, int flags, mode_t mode)
+{
+    return ::openat(dirFd, path, flags, mode);
+}
 } // namespace
 
 FileOps FileOps::system()
 {
-    return FileOps { systemOpen, ::write, ::pread, ::fsync, ::close, ::rename, ::unlink };
+    return FileOps { systemOpen, ::write, ::pread, ::fsync, ::close, ::rename, ::unlink, systemOpenAt };
 }
 
 FileOps &fileOps()

@@ -12,6 +12,7 @@ struct FileOps {
     int (*close)(int fd);
     int (*rename)(const char *from, const char *to);
     int (*unlink)(const char *path);
+    int (*openat)(int dirFd, const char *path, int flags, mode_t mode);
 
     static FileOps system();
 };

@@ -1,62 +1,123 @@
 #include "LibraryScan.h"
 
+#include "Categories.h"
+#include "CodePage936.h"
+#include "CodeRecord.h"
 #include "FileList.h"
 #include "modProgramVars.h"
 
+#include <QFile>
 #include <QThread>
 
+#include <array>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
-struct Slot {
-    QString name;
-    QString category;
-    QString error;
-    bool ok = false;
-};
+// Below this many files a second thread costs more than it saves.
+constexpr int kParallelThreshold = 512;
 
-void readRange(const FileList &files, int begin, int end, QVector<Slot> *results)
+QByteArrayView trimmedBytes(const char *bytes, qsizetype size)
 {
+    qsizetype begin = 0;
+    while (begin < size && bytes[begin] == ' ')
+        ++begin;
+    while (size > begin && bytes[size - 1] == ' ')
+        --size;
+    return QByteArrayView(bytes + begin, size - begin);
+}
+
+// The eight categories as they stand in a file.
+const std::array<QByteArray, 8> &encodedCategories()
+{
+    static const std::array<QByteArray, 8> encoded = [] {
+        std::array<QByteArray, 8> result;
+        for (int i = 0; i < 8; ++i)
+            CodePage936::encode(Categories::treeOrder().at(i), &result[i]);
+        return result;
+    }();
+    return encoded;
+}
+
+// Reads entries [begin, end) of the list into *scan.
+void readRange(const FileList &files, int dirFd, int begin, int end, LibraryScan *scan)
+{
+    const auto &categories = encodedCategories();
+    scan->codes.reserve(end - begin);
+    scan->names.reserve((end - begin) * 12);
+    char buffer[CodeRecord::RecordSize];
+    char name[NAME_MAX + 1];
     for (int i = begin; i < end; ++i) {
-        Slot &slot = (*results)[i];
-        QString name;
-        QString category;
-        slot.ok = modProgramVars::ReadCodeHead(files.path(i), &name, &category, &slot.error);
-        if (slot.ok) {
-            slot.name = trimmedSpaces(name);
-            slot.category = trimmedSpaces(category);
+        const QByteArrayView fileName = files.fileName(i);
+        const qsizetype length = qMin<qsizetype>(fileName.size(), NAME_MAX);
+        std::memcpy(name, fileName.data(), size_t(length));
+        name[length] = '\0';
+        qsizetype got = 0;
+        QString error;
+        if (!modProgramVars::ReadRecordBytesAt(dirFd, name, buffer, &got, &error)) {
+            scan->skipped.append({ files.name(i), error });
+            continue;
         }
+        // Absent bytes read as spaces, which trimming removes.
+        const auto field = [&](CodeRecord::Field f) {
+            const qsizetype start = CodeRecord::offset(f);
+            const qsizetype available = qBound(qsizetype(0), got - start, qsizetype(CodeRecord::width(f)));
+            return trimmedBytes(buffer + start, available);
+        };
+        const QByteArrayView category = field(CodeRecord::Category);
+        qint8 index = -1;
+        for (int c = 0; c < 8 && index < 0; ++c) {
+            if (category == categories[c])
+                index = qint8(c);
+        }
+        if (index < 0)
+            scan->otherCategories.insert(i, CodePage936::decode(category.data(), category.size()));
+        const QByteArrayView nameBytes = field(CodeRecord::Name);
+        const quint32 offset = quint32(scan->names.size());
+        CodePage936::decodeAppend(nameBytes.data(), nameBytes.size(), &scan->names);
+        scan->codes.append({ i, offset, quint16(quint32(scan->names.size()) - offset), index });
     }
 }
 
-// Below this many files a second thread costs more than it saves.
-constexpr int kParallelThreshold = 512;
+void append(LibraryScan *to, LibraryScan &&from)
+{
+    const quint32 shift = quint32(to->names.size());
+    to->names += from.names;
+    for (CodeHead head : from.codes) {
+        head.nameOffset += shift;
+        to->codes.append(head);
+    }
+    to->skipped += from.skipped;
+    to->otherCategories.insert(from.otherCategories);
+}
 
 } // namespace
 
 LibraryScan LibraryScan::read(const FileList &files)
 {
-    const int n = files.count();
-    QVector<Slot> results(n);
-    const int threads = n >= kParallelThreshold ? qBound(1, QThread::idealThreadCount(), 2) : 1;
-    if (threads > 1) {
-        const int half = n / 2;
-        std::thread helper(readRange, std::cref(files), half, n, &results);
-        readRange(files, 0, half, &results);
-        helper.join();
-    } else {
-        readRange(files, 0, n, &results);
-    }
-
     LibraryScan scan;
-    scan.codes.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        Slot &slot = results[i];
-        if (slot.ok)
-            scan.codes.append({ std::move(slot.name), std::move(slot.category), i });
-        else
-            scan.skipped.append({ files.entry(i).name, slot.error });
+    const int n = files.count();
+    const int dirFd = ::open(QFile::encodeName(files.folder()).constData(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        for (int i = 0; i < n; ++i)
+            scan.skipped.append({ files.name(i), QStringLiteral("无法打开代码库文件夹") });
+        return scan;
     }
+    if (n >= kParallelThreshold && QThread::idealThreadCount() > 1) {
+        const int half = n / 2;
+        LibraryScan second;
+        std::thread helper(readRange, std::cref(files), dirFd, half, n, &second);
+        readRange(files, dirFd, 0, half, &scan);
+        helper.join();
+        append(&scan, std::move(second));
+    } else {
+        readRange(files, dirFd, 0, n, &scan);
+    }
+    ::close(dirFd);
     return scan;
 }

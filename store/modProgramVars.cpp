@@ -79,11 +79,13 @@ void syncFolder(const QByteArray &folder)
 }
 
 // Reads up to `length` bytes from `offset`; *got tells how many there were.
-bool readRange(const QByteArray &path, qsizetype offset, char *buffer, qsizetype length,
+bool readRange(int dirFd, const char *path, qsizetype offset, char *buffer, qsizetype length,
                qsizetype *got, QString *error)
 {
     *got = 0;
-    const int fd = fileOps().open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
+    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+    const int fd = dirFd == AT_FDCWD ? fileOps().open(path, flags, 0)
+                                     : fileOps().openat(dirFd, path, flags, 0);
     if (fd < 0) {
         *error = QStringLiteral("无法打开文件（%1）").arg(systemReason(errno));
         return false;
@@ -159,7 +161,7 @@ bool ReadCodeRecord(const QByteArray &path, CodeRecord *record, QString *error)
 {
     char buffer[CodeRecord::RecordSize];
     qsizetype got = 0;
-    if (!readRange(path, 0, buffer, sizeof buffer, &got, error))
+    if (!readRange(AT_FDCWD, path.constData(), 0, buffer, sizeof buffer, &got, error))
         return false;
     *record = CodeRecord::fromBytes(buffer, got);
     return true;
@@ -169,7 +171,7 @@ bool ReadCodeHead(const QByteArray &path, QString *name, QString *category, QStr
 {
     char buffer[CodeRecord::RecordSize];
     qsizetype got = 0;
-    if (!readRange(path, 0, buffer, sizeof buffer, &got, error))
+    if (!readRange(AT_FDCWD, path.constData(), 0, buffer, sizeof buffer, &got, error))
         return false;
     *name = CodeRecord::decodeField(CodeRecord::Name, buffer, got);
     *category = CodeRecord::decodeField(CodeRecord::Category, buffer, got);
@@ -184,7 +186,7 @@ bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype 
     const qsizetype wanted = qMin<qsizetype>(width, characters * 2);
     char buffer[CodeRecord::RecordSize];
     qsizetype got = 0;
-    if (!readRange(path, CodeRecord::offset(field), buffer, wanted, &got, error))
+    if (!readRange(AT_FDCWD, path.constData(), CodeRecord::offset(field), buffer, wanted, &got, error))
         return false;
     QString decoded = got > 0 ? CodePage936::decode(buffer, got) : QString();
     // The field as read is padded with spaces to its width in characters.
@@ -194,6 +196,11 @@ bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype 
     decoded.truncate(target);
     *text = decoded;
     return true;
+}
+
+bool ReadRecordBytesAt(int dirFd, const char *name, char *buffer, qsizetype *got, QString *error)
+{
+    return readRange(dirFd, name, 0, buffer, CodeRecord::RecordSize, got, error);
 }
 
 QString CodeFileName(const QString &codeName) { return codeName + QStringLiteral(".cod"); }

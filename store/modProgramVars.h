@@ -25,6 +25,10 @@ bool ReadCodeHead(const QByteArray &path, QString *name, QString *category, QStr
 bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype characters,
                      QString *text, QString *error);
 
+// Reads the first RecordSize bytes of the file `name` in the folder open
+// as `dirFd` into buffer; *got tells how many the file had.
+bool ReadRecordBytesAt(int dirFd, const char *name, char *buffer, qsizetype *got, QString *error);
+
 // The file name of the code called `codeName`.
 QString CodeFileName(const QString &codeName);
 

@@ -1,0 +1,213 @@
+// Start-up, Find and the code viewer on large libraries, against the time
+// the machine needs just to list the folder and read every file.
+//
+//   quillbank_bench [--rounds R] [N ...]      (default: 1000 32767 100000)
+#include "CodeTreeModel.h"
+#include "SyntheticLibrary.h"
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+#include <algorithm>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+double median(QVector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values.at(values.size() / 2);
+}
+
+double millisecondsOf(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// The floor: list with readdir, then open, read 4692 bytes and close each file.
+void readFloor(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    DIR *dir = opendir(path.constData());
+    if (!dir)
+        return;
+    char buffer[4692];
+    while (const dirent *entry = readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        const int fd = openat(dirfd(dir), entry->d_name, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (read(fd, buffer, sizeof buffer) < 0)
+            std::perror("read");
+        close(fd);
+    }
+    closedir(dir);
+}
+
+// Shows a window and returns once its widget `painted` has been painted.
+void showAndPaint(QWidget *window, QWidget *painted)
+{
+    struct PaintWatch : QObject {
+        bool seen = false;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                seen = true;
+            return false;
+        }
+    } watch;
+    painted->installEventFilter(&watch);
+    window->show();
+    while (!watch.seen)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QCoreApplication::processEvents();
+    painted->removeEventFilter(&watch);
+}
+
+double startUp(const QString &folder)
+{
+    frmMain *window = nullptr;
+    const double ms = millisecondsOf([&] {
+        window = new frmMain(folder);
+        showAndPaint(window, window->findChild<QTreeView *>(QStringLiteral("tvCodes"))->viewport());
+    });
+    delete window;
+    QCoreApplication::processEvents();
+    return ms;
+}
+
+double clickMedian(frmMain *window, int clicks)
+{
+    CodeTreeModel *model = window->codeTree();
+    QVector<double> times;
+    for (int i = 0; i < clicks; ++i) {
+        const QModelIndex category = model->index(i % 8, 0);
+        const int rows = model->rowCount(category);
+        if (rows == 0)
+            continue;
+        const QModelIndex node = model->index((i * 7919) % rows, 0, category);
+        times << millisecondsOf([&] { window->tvCodes_NodeClick(node); });
+    }
+    return median(times);
+}
+
+long residentBytes()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// Run in a child process, so that earlier rounds leave nothing behind.
+int memoryChild(const QString &folder, const QString &emptyFolder)
+{
+    { // Qt's own one-time costs (fonts, styles) are not the library's.
+        frmMain warmUp(emptyFolder);
+        showAndPaint(&warmUp, warmUp.findChild<QTreeView *>(QStringLiteral("tvCodes"))->viewport());
+    }
+    QCoreApplication::processEvents();
+    const long before = residentBytes();
+    frmMain window(folder);
+    showAndPaint(&window, window.findChild<QTreeView *>(QStringLiteral("tvCodes"))->viewport());
+    const long after = residentBytes();
+    std::printf("%ld %d\n", after - before, window.codeTree()->codeCount());
+    return 0;
+}
+
+double bytesPerCode(const QString &folder, const QString &emptyFolder)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                { QStringLiteral("--memory"), folder, emptyFolder });
+    child.waitForFinished(-1);
+    const QList<QByteArray> fields = child.readAllStandardOutput().simplified().split(' ');
+    if (fields.size() != 2 || fields.at(1).toLong() == 0)
+        return -1;
+    return double(fields.at(0).toLong()) / double(fields.at(1).toLong());
+}
+
+void emptyLibraryRow(const QString &emptyFolder, int rounds)
+{
+    QVector<double> plain;
+    QVector<double> ours;
+    for (int round = 0; round < rounds; ++round) {
+        plain << millisecondsOf([] {
+            QMainWindow window;
+            window.resize(537, 460);
+            showAndPaint(&window, &window);
+        });
+        ours << startUp(emptyFolder);
+    }
+    std::printf("empty library: start-up %.2f ms, an empty QMainWindow %.2f ms, ratio %.2f\n",
+                median(ours), median(plain), median(ours) / median(plain));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.value(0) == QLatin1String("--memory"))
+        return memoryChild(args.value(1), args.value(2));
+
+    int rounds = 7;
+    if (args.value(0) == QLatin1String("--rounds")) {
+        rounds = qMax(1, args.value(1).toInt());
+        args = args.mid(2);
+    }
+    QList<int> sizes;
+    for (const QString &arg : args)
+        sizes << arg.toInt();
+    if (sizes.isEmpty())
+        sizes = { 1000, 32767, 100000 };
+
+    QTemporaryDir empty;
+    std::printf("rounds: %d (medians; floor and measurement interleaved)\n", rounds);
+    emptyLibraryRow(empty.path(), rounds);
+    std::printf("\n%8s %10s %11s %6s %10s %6s %9s %10s\n", "N", "floor ms", "start-up ms",
+                "ratio", "find ms", "ratio", "click ms", "bytes/code");
+    for (const int n : sizes) {
+        QTemporaryDir dir;
+        if (!writeSyntheticLibrary(dir.path(), n)) {
+            std::fprintf(stderr, "cannot write the synthetic library\n");
+            return 1;
+        }
+        readFloor(dir.path()); // warm the page cache
+        startUp(dir.path());
+        QVector<double> floorTimes;
+        QVector<double> startTimes;
+        for (int round = 0; round < rounds; ++round) {
+            floorTimes << millisecondsOf([&] { readFloor(dir.path()); });
+            startTimes << startUp(dir.path());
+        }
+        frmMain window(dir.path());
+        const double click = clickMedian(&window, 101);
+        const double floorMs = median(floorTimes);
+        const double startMs = median(startTimes);
+        std::printf("%8d %10.1f %11.1f %6.2f %10s %6s %9.3f %10.0f\n", n, floorMs, startMs,
+                    startMs / floorMs, "-", "-", click, bytesPerCode(dir.path(), empty.path()));
+        std::fflush(stdout);
+    }
+    return 0;
+}
