@@ -167,17 +167,6 @@ bool ReadCodeRecord(const QByteArray &path, CodeRecord *record, QString *error)
     return true;
 }
 
-bool ReadCodeHead(const QByteArray &path, QString *name, QString *category, QString *error)
-{
-    char buffer[CodeRecord::RecordSize];
-    qsizetype got = 0;
-    if (!readRange(AT_FDCWD, path.constData(), 0, buffer, sizeof buffer, &got, error))
-        return false;
-    *name = CodeRecord::decodeField(CodeRecord::Name, buffer, got);
-    *category = CodeRecord::decodeField(CodeRecord::Category, buffer, got);
-    return true;
-}
-
 bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype characters,
                      QString *text, QString *error)
 {

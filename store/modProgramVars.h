@@ -19,8 +19,6 @@ bool SaveCodeRecord(const CodeRecord &record, const QString &path, QString *erro
 // Reads the record of the file at path. Never creates a file, never blocks
 // on a special file.
 bool ReadCodeRecord(const QByteArray &path, CodeRecord *record, QString *error);
-// Reads only the Name and Category fields, untrimmed.
-bool ReadCodeHead(const QByteArray &path, QString *name, QString *category, QString *error);
 // Reads the first `characters` characters of one field, padding included.
 bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype characters,
                      QString *text, QString *error);

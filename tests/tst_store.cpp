@@ -148,11 +148,10 @@ void TestStore::readHeadAndPrefix()
     QString error;
     QVERIFY(ReadFieldPrefix(path, CodeRecord::Comments, characters, &text, &error));
     QCOMPARE(text, prefix);
-    QString name;
-    QString category;
-    QVERIFY(ReadCodeHead(path, &name, &category, &error));
-    QCOMPARE(trimmedSpaces(name), QStringLiteral("名"));
-    QCOMPARE(category.size(), 128);
+    CodeRecord record;
+    QVERIFY(ReadCodeRecord(path, &record, &error));
+    QCOMPARE(record.codeName(), QStringLiteral("名"));
+    QCOMPARE(record.field(CodeRecord::Category).size(), 128);
 }
 
 void TestStore::nameCheck_data()
