@@ -12,7 +12,8 @@ ModalDialog::ModalDialog(frmMain *owner)
     : QDialog(owner)
     , m_owner(owner)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
+    // Not Qt::WA_DeleteOnClose: exec() would then destroy the dialog at the
+    // end of every showing, even when it was only hidden.
     setModal(true);
 }
 
@@ -23,10 +24,13 @@ void ModalDialog::reject()
 
 void ModalDialog::closeEvent(QCloseEvent *event)
 {
-    // The close box ends the showing and destroys the dialog.
+    // The close box ends the showing and destroys the dialog: at once when
+    // the showing returns (see isDiscarded()), or else when control returns
+    // to the event loop.
     m_discarded = true;
     done(QDialog::Rejected);
     event->accept();
+    deleteLater();
 }
 
 void ModalDialog::keyPressEvent(QKeyEvent *event)
@@ -52,4 +56,19 @@ void ModalDialog::centreOnScreen(const QSize &clientSize)
     // Setting the position now also keeps Qt from centring the dialog on
     // its owner at the first showing.
     move(frame.topLeft());
+    m_centre = true;
+}
+
+void ModalDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_centre)
+        return;
+    // At the first showing the window's frame may be known: centre that.
+    m_centre = false;
+    if (QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->geometry().center());
+        move(frame.topLeft());
+    }
 }

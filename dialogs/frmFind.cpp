@@ -1,7 +1,130 @@
 #include "frmFind.h"
 
+#include "CodeRecord.h"
+#include "FileList.h"
+#include "Twips.h"
+#include "frmMain.h"
+#include "modProgramVars.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <cstdio>
+
+namespace {
+
+template <typename Widget> Widget *named(Widget *widget, const char *name, const QRect &geometry)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+void logLine(const QString &line)
+{
+    std::fprintf(stderr, "quillbank: %s\n", qUtf8Printable(line));
+}
+
+} // namespace
+
 frmFind::frmFind(frmMain *owner)
     : ModalDialog(owner)
+    , m_file1(new FileList(this))
 {
     setObjectName(QStringLiteral("frmFind"));
+    setWindowTitle(QStringLiteral("Find"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // No icon: an empty picture instead of the owner's.
+    QPixmap none(16, 16);
+    none.fill(Qt::transparent);
+    setWindowIcon(QIcon(none));
+    resize(Twips::size(6330, 2925));
+    move(Twips::toPixels(4365), Twips::toPixels(4170));
+
+    // Sized to its text from its design position, the text centred.
+    m_label1 = named(
+        new QLabel(QStringLiteral("查找目标："), this), "Label1", Twips::rect(120, 240, 915, 180));
+    m_label1->setAlignment(Qt::AlignCenter);
+    m_label1->resize(m_label1->sizeHint());
+
+    m_text1 = named(new QLineEdit(this), "Text1", Twips::rect(1080, 120, 3975, 375));
+    m_command1 = named(new QPushButton(QStringLiteral("查找"), this), "Command1",
+        Twips::rect(5400, 120, 855, 375));
+    m_command2 = named(new QPushButton(QStringLiteral("取消"), this), "Command2",
+        Twips::rect(5400, 1080, 855, 375));
+    for (QPushButton *button : { m_command1, m_command2 }) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    m_frame1 = named(
+        new QGroupBox(QStringLiteral("说明"), this), "Frame1", Twips::rect(240, 840, 4935, 1335));
+    m_label2 = named(new QLabel(QStringLiteral("请输入全名(暂时还不支持模糊查询).例如:"
+                                               "浮点数代数值比较（不影响待比较操作数）."),
+                         m_frame1),
+        "Label2", Twips::rect(360, 360, 4215, 735));
+    m_label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_label2->setWordWrap(true);
+    m_file1->setObjectName(QStringLiteral("File1"));
+
+    connect(m_command1, &QPushButton::clicked, this, &frmFind::Command1_Click);
+    connect(m_command2, &QPushButton::clicked, this, &frmFind::Command2_Click);
+
+    setTabOrder(m_text1, m_command1);
+    setTabOrder(m_command1, m_command2);
+    m_text1->setFocus();
+}
+
+// The search: the first file of the library folder, in list order, whose
+// Comments field begins with exactly the typed text.
+void frmFind::Command1_Click()
+{
+    const QString folder = owner()->libraryFolder();
+    const QString target = m_text1->text();
+    QString error;
+    bool found = false;
+    if (!m_file1->setFolder(folder, &error)) {
+        const QString message
+            = tr("无法打开代码库文件夹“%1”：%2").arg(QDir::toNativeSeparators(folder), error);
+        logLine(message);
+        emit nothingFound(message);
+        close();
+        return;
+    }
+    for (int i = 0; i < m_file1->count() && !found; ++i) {
+        const QByteArray path = m_file1->path(i);
+        QString prefix;
+        if (!modProgramVars::ReadFieldPrefix(
+                path, CodeRecord::Comments, target.size(), &prefix, &error)) {
+            logLine(tr("查找时跳过文件“%1”：%2").arg(m_file1->entry(i).name, error));
+            continue;
+        }
+        if (prefix != target)
+            continue;
+        CodeRecord record;
+        if (!modProgramVars::ReadCodeRecord(path, &record, &error)) {
+            logLine(tr("查找时跳过文件“%1”：%2").arg(m_file1->entry(i).name, error));
+            continue;
+        }
+        owner()->showCodeTexts(record);
+        found = true;
+    }
+    if (!found) {
+        // A long search text is shown cut.
+        constexpr int kShown = 40;
+        const QString shown
+            = target.size() > kShown ? target.left(kShown) + QStringLiteral("……") : target;
+        emit nothingFound(target.isEmpty() ? tr("代码库中没有可以读取的代码。")
+                                           : tr("没有找到说明以“%1”开头的代码。").arg(shown));
+    }
+    // Every search discards the dialog.
+    close();
+}
+
+void frmFind::Command2_Click()
+{
+    hide();
 }

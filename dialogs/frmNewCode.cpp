@@ -1,7 +1,207 @@
 #include "frmNewCode.h"
 
+#include "Categories.h"
+#include "CodeRecord.h"
+#include "CodeTreeModel.h"
+#include "Fonts.h"
+#include "MessageBoxes.h"
+#include "PaneText.h"
+#include "Twips.h"
+#include "frmMain.h"
+#include "modProgramVars.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <cstdio>
+
+namespace {
+
+template <typename Widget> Widget *named(Widget *widget, const char *name, const QRect &geometry)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QPushButton *createButton(
+    const char *name, const QString &text, const QRect &geometry, QWidget *parent)
+{
+    auto *button = named(new QPushButton(text, parent), name, geometry);
+    // Neither button is the dialog's default button.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+} // namespace
+
 frmNewCode::frmNewCode(frmMain *owner)
     : ModalDialog(owner)
 {
     setObjectName(QStringLiteral("frmNewCode"));
+    setWindowTitle(QStringLiteral("加入新代码"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(Fonts::windowFont());
+    resize(Twips::size(5400, 5370));
+    centreOnScreen(size());
+
+    // Labels first, so that the boxes beside them are drawn over them.
+    m_label1 = named(
+        new QLabel(QStringLiteral("名称："), this), "Label1", Twips::rect(120, 120, 1575, 255));
+    m_label2 = named(
+        new QLabel(QStringLiteral("种类："), this), "Label2", Twips::rect(120, 600, 1335, 255));
+    for (QLabel *label : { m_label1, m_label2 })
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    m_txtName = named(new QLineEdit(this), "txtName", Twips::rect(840, 120, 4455, 360));
+    m_cmbCategory = named(new QComboBox(this), "cmbCategory", Twips::rect(1080, 600, 4215, 360));
+    m_cmbCategory->addItems(Categories::dialogOrder());
+    m_cmbCategory->setCurrentIndex(-1);
+
+    m_txtComments = createTextBox("txtComments", Twips::rect(120, 1080, 5175, 975));
+    QPalette palette = m_txtComments->palette();
+    palette.setColor(QPalette::Text, QColor(255, 0, 255));
+    m_txtComments->setPalette(palette);
+    m_txtDeclarations = createTextBox("txtDeclarations", Twips::rect(120, 2160, 5175, 1455));
+    m_txtCode = createTextBox("txtCode", Twips::rect(120, 3720, 5175, 1095));
+
+    m_cmdAdd
+        = createButton("cmdAdd", QStringLiteral("添加"), Twips::rect(120, 4920, 1215, 375), this);
+    m_cmdCancel = createButton(
+        "cmdCancel", QStringLiteral("取消"), Twips::rect(1440, 4920, 1215, 375), this);
+    connect(m_cmdAdd, &QPushButton::clicked, this, &frmNewCode::cmdAdd_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &frmNewCode::cmdCancel_Click);
+
+    setTabOrder(m_txtName, m_txtComments);
+    setTabOrder(m_txtComments, m_txtDeclarations);
+    setTabOrder(m_txtDeclarations, m_txtCode);
+    setTabOrder(m_txtCode, m_cmdAdd);
+    setTabOrder(m_cmdAdd, m_cmdCancel);
+    setTabOrder(m_cmdCancel, m_cmbCategory);
+    m_txtName->setFocus();
+}
+
+QPlainTextEdit *frmNewCode::createTextBox(const char *name, const QRect &geometry)
+{
+    auto *box = named(new QPlainTextEdit(this), name, geometry);
+    box->setFont(Fonts::textFont());
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab moves on to the next control; Ctrl+Tab types a tab.
+    box->setTabChangesFocus(true);
+    box->installEventFilter(this);
+    return box;
+}
+
+bool frmNewCode::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            if (auto *box = qobject_cast<QPlainTextEdit *>(watched)) {
+                box->insertPlainText(QStringLiteral("\t"));
+                return true;
+            }
+        }
+    }
+    return ModalDialog::eventFilter(watched, event);
+}
+
+CodeRecord frmNewCode::recordFromControls() const
+{
+    CodeRecord record;
+    record.setField(CodeRecord::Name, m_txtName->text());
+    record.setField(CodeRecord::Category,
+        m_cmbCategory->currentIndex() < 0 ? QString() : m_cmbCategory->currentText());
+    record.setField(CodeRecord::Comments, PaneText::toField(m_txtComments->toPlainText()));
+    record.setField(CodeRecord::Declarations, PaneText::toField(m_txtDeclarations->toPlainText()));
+    record.setField(CodeRecord::Code, PaneText::toField(m_txtCode->toPlainText()));
+    return record;
+}
+
+// Why the code cannot be added as entered, or an empty string.
+QString frmNewCode::refusal(
+    const CodeRecord &record, const QString &name, const QString &category) const
+{
+    QString reason;
+    if (!modProgramVars::CheckCodeName(name, &reason))
+        return reason;
+    if (category.isEmpty())
+        return tr("请先在“种类”列表中选择一个种类。");
+    if (Categories::contains(name))
+        return tr("名称“%1”是一个种类的名称，请换一个名称。").arg(name);
+    QByteArray bytes;
+    if (!record.toBytes(&bytes, &reason))
+        return tr("%1。请删去或改写这些字符。").arg(reason);
+    return {};
+}
+
+void frmNewCode::cmdAdd_Click()
+{
+    const CodeRecord record = recordFromControls();
+    const QString name = record.codeName();
+    const QString category = trimmedSpaces(record.field(CodeRecord::Category));
+
+    // Nothing is written unless the code can be stored and shown as entered.
+    const QString why = refusal(record, name, category);
+    if (!why.isEmpty()) {
+        warn(why);
+        return;
+    }
+
+    CodeTreeModel *tree = owner()->codeTree();
+    const QString fileName = modProgramVars::CodeFileName(name);
+    const QString path = QDir(owner()->libraryFolder()).filePath(fileName);
+    const bool replacing = tree->containsKey(name);
+    if (replacing) {
+        if (!ask(tr("代码库中已有名为“%1”的代码。\n要用现在填写的内容替换它吗？").arg(name)))
+            return;
+    } else {
+        const QFileInfo existing(path);
+        if ((existing.exists() || existing.isSymLink())
+            && !ask(tr("代码库文件夹中已有文件“%1”，它没有列在代码树中。\n"
+                       "要用现在填写的代码替换这个文件吗？")
+                        .arg(fileName)))
+            return;
+    }
+
+    QString error;
+    if (!modProgramVars::SaveCodeRecord(record, path, &error)) {
+        const QString message = tr("无法保存代码“%1”：%2").arg(name, error);
+        std::fprintf(stderr, "quillbank: %s\n", qUtf8Printable(message));
+        warn(message);
+        return;
+    }
+    const QByteArray nativeFileName = QFile::encodeName(fileName);
+    if (replacing) {
+        tree->updateCode(name, category, nativeFileName);
+    } else if (!tree->addCode({ category, name, nativeFileName, fileName }, &error)) {
+        warn(tr("代码已保存到文件“%1”，但无法加入代码树：%2").arg(fileName, error));
+        return;
+    }
+    owner()->updateCodeCount();
+    hide();
+}
+
+void frmNewCode::cmdCancel_Click()
+{
+    hide();
+}
+
+void frmNewCode::warn(const QString &text)
+{
+    MessageBoxes::warning(this, windowTitle(), text);
+}
+
+bool frmNewCode::ask(const QString &text)
+{
+    return MessageBoxes::question(this, windowTitle(), text);
 }

@@ -2,9 +2,41 @@
 
 #include "ModalDialog.h"
 
-class frmNewCode : public ModalDialog
-{
+class CodeRecord;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The New-code dialog: takes a name, a category and the three texts of a
+// code, writes the code's file and hangs the code into the main window's
+// tree.
+class frmNewCode : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmNewCode(frmMain *owner);
+
+    void cmdAdd_Click();
+    void cmdCancel_Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QPlainTextEdit *createTextBox(const char *name, const QRect &geometry);
+    CodeRecord recordFromControls() const;
+    QString refusal(const CodeRecord &record, const QString &name, const QString &category) const;
+    void warn(const QString &text);
+    bool ask(const QString &text);
+
+    QLabel *m_label1 = nullptr;
+    QLabel *m_label2 = nullptr;
+    QLineEdit *m_txtName = nullptr;
+    QComboBox *m_cmbCategory = nullptr;
+    QPlainTextEdit *m_txtComments = nullptr;
+    QPlainTextEdit *m_txtDeclarations = nullptr;
+    QPlainTextEdit *m_txtCode = nullptr;
+    QPushButton *m_cmdAdd = nullptr;
+    QPushButton *m_cmdCancel = nullptr;
 };

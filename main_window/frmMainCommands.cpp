@@ -1,37 +1,68 @@
 // The main window's commands: the toolbar, the About and Exit menu items.
-#include "frmMain.h"
-
+#include "MessageBoxes.h"
 #include "frmAbout.h"
 #include "frmFind.h"
+#include "frmMain.h"
 #include "frmNewCode.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 
 namespace {
 
-// Each dialog is created at its first showing and reused while it lives.
-template<typename Dialog>
-Dialog *dialog(QPointer<Dialog> &instance, frmMain *owner)
+// Each dialog is created at its first showing and reused while it lives;
+// the showing returns when the dialog has been hidden or closed, and a
+// closed dialog is destroyed at once, so the next showing creates it anew.
+template <typename Dialog> Dialog *dialog(QPointer<Dialog> &instance, frmMain *owner)
 {
     if (!instance)
         instance = new Dialog(owner);
     return instance;
 }
 
+template <typename Dialog> void showModal(QPointer<Dialog> &instance)
+{
+    instance->exec();
+    if (instance && instance->isDiscarded())
+        delete instance.data();
+}
+
 } // namespace
 
 void frmMain::Toolbar_ButtonClick(const QString &key)
 {
-    if (key == QLatin1String("Add"))
-        dialog(m_newCode, this)->exec();
-    else if (key == QLatin1String("Find"))
-        dialog(m_find, this)->exec();
+    if (key == QLatin1String("Add")) {
+        dialog(m_newCode, this);
+        showModal(m_newCode);
+    } else if (key == QLatin1String("Find")) {
+        QString nothingFound;
+        const QMetaObject::Connection connection
+            = connect(dialog(m_find, this), &frmFind::nothingFound, this,
+                [&nothingFound](const QString &message) { nothingFound = message; });
+        showModal(m_find);
+        disconnect(connection);
+        // Told only once the dialog has gone.
+        if (!nothingFound.isEmpty())
+            MessageBoxes::information(this, QStringLiteral("查找"), nothingFound);
+    }
 }
 
-void frmMain::mnuAbout_Click() { dialog(m_about, this)->exec(); }
+void frmMain::mnuAbout_Click()
+{
+    dialog(m_about, this);
+    showModal(m_about);
+}
 
 void frmMain::mnuExit_Click()
 {
     close();
+    QCoreApplication::quit();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    // Closing the main window ends the program, whatever other windows
+    // are still open.
+    QMainWindow::closeEvent(event);
     QCoreApplication::quit();
 }
