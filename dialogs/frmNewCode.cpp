@@ -173,14 +173,19 @@ void frmNewCode::cmdAdd_Click()
             return;
     }
 
+    // A code that is already in the tree is rewritten in the file it was
+    // read from, so that the library never holds two files of one code.
+    const QByteArray nativeFileName = replacing
+        ? tree->indexOfKey(name).data(CodeTreeModel::FileNameRole).toByteArray()
+        : QFile::encodeName(fileName);
     QString error;
-    if (!modProgramVars::SaveCodeRecord(record, path, &error)) {
+    if (!modProgramVars::SaveCodeRecord(
+            record, QFile::encodeName(owner()->libraryFolder()) + '/' + nativeFileName, &error)) {
         const QString message = tr("无法保存代码“%1”：%2").arg(name, error);
         std::fprintf(stderr, "quillbank: %s\n", qUtf8Printable(message));
         warn(message);
         return;
     }
-    const QByteArray nativeFileName = QFile::encodeName(fileName);
     if (replacing) {
         tree->updateCode(name, category, nativeFileName);
     } else if (!tree->addCode({ category, name, nativeFileName, fileName }, &error)) {

@@ -61,6 +61,7 @@ private slots:
     void refusedUnencodableText();
     void replace_data();
     void replace();
+    void replaceKeepsTheCodesFile();
     void replaceUnlistedFile_data();
     void replaceUnlistedFile();
     void failedWrite_data();
@@ -233,6 +234,21 @@ void TestNewCodeChecks::replace()
         QCOMPARE(written, m_yBytes);
         QCOMPARE(categoryOf(QStringLiteral("y")), kArithmetic);
     }
+}
+
+// w was read from z.cod: replacing it rewrites z.cod, and no second file
+// of w appears that the next start-up would have to skip.
+void TestNewCodeChecks::replaceKeepsTheCodesFile()
+{
+    const AddOutcome outcome = add({ "w", kArithmetic, "new w", "", "" }, QMessageBox::Yes);
+    QVERIFY(!outcome.stayed);
+    QCOMPARE(entries(), QStringList({ "y.cod", "z.cod" }));
+    QCOMPARE(TestLibrary::readFile(codePath(QStringLiteral("z.cod"))),
+        TestLibrary::bytes(TestLibrary::record("w", kArithmetic, "new w", "", "")));
+    QCOMPARE(categoryOf(QStringLiteral("w")), kArithmetic);
+    frmMain again(m_folder);
+    QVERIFY(again.skippedFiles().isEmpty());
+    QCOMPARE(again.codeTree()->codeCount(), 2);
 }
 
 void TestNewCodeChecks::replaceUnlistedFile_data()
