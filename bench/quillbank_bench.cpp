@@ -7,12 +7,14 @@
 #include "FileList.h"
 #include "LibraryScan.h"
 #include "SyntheticLibrary.h"
+#include "frmFind.h"
 #include "frmMain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -107,6 +109,16 @@ double clickMedian(frmMain *window, int clicks)
         times << millisecondsOf([&] { window->tvCodes_NodeClick(node); });
     }
     return median(times);
+}
+
+// A search whose text no code's comments begin with: every file is read.
+double findWithoutMatch(frmMain *window)
+{
+    auto *dialog = new frmFind(window);
+    dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("没有这样的说明"));
+    const double ms = millisecondsOf([&] { dialog->Command1_Click(); });
+    delete dialog;
+    return ms;
 }
 
 long residentBytes()
@@ -226,11 +238,20 @@ int main(int argc, char *argv[])
             startTimes << startUp(dir.path());
         }
         frmMain window(dir.path());
+        QVector<double> findFloorTimes;
+        QVector<double> findTimes;
+        for (int round = 0; round < rounds; ++round) {
+            findFloorTimes << millisecondsOf([&] { readFloor(dir.path()); });
+            findTimes << findWithoutMatch(&window);
+        }
         const double click = clickMedian(&window, 101);
         const double floorMs = median(floorTimes);
         const double startMs = median(startTimes);
-        std::printf("%8d %10.1f %11.1f %6.2f %10s %6s %9.3f %10.0f\n", n, floorMs, startMs,
-                    startMs / floorMs, "-", "-", click, bytesPerCode(dir.path(), empty.path()));
+        const double findFloorMs = median(findFloorTimes);
+        const double findMs = median(findTimes);
+        std::printf("%8d %10.1f %11.1f %6.2f %10.1f %6.2f %9.3f %10.0f\n", n, floorMs, startMs,
+                    startMs / floorMs, findMs, findMs / findFloorMs, click,
+                    bytesPerCode(dir.path(), empty.path()));
         std::fflush(stdout);
     }
     return 0;
