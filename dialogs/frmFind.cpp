@@ -2,6 +2,7 @@
 
 #include "CodeRecord.h"
 #include "FileList.h"
+#include "FolderHandle.h"
 #include "Twips.h"
 #include "frmMain.h"
 #include "modProgramVars.h"
@@ -94,18 +95,18 @@ void frmFind::Command1_Click()
         close();
         return;
     }
+    const FolderHandle handle(folder);
     for (int i = 0; i < m_file1->count() && !found; ++i) {
-        const QByteArray path = m_file1->path(i);
         QString prefix;
-        if (!modProgramVars::ReadFieldPrefix(
-                path, CodeRecord::Comments, target.size(), &prefix, &error)) {
+        if (!modProgramVars::ReadFieldPrefixAt(handle.fd(), m_file1->fileName(i).data(),
+                CodeRecord::Comments, target.size(), &prefix, &error)) {
             logLine(tr("查找时跳过文件“%1”：%2").arg(m_file1->entry(i).name, error));
             continue;
         }
         if (prefix != target)
             continue;
         CodeRecord record;
-        if (!modProgramVars::ReadCodeRecord(path, &record, &error)) {
+        if (!modProgramVars::ReadCodeRecord(m_file1->path(i), &record, &error)) {
             logLine(tr("查找时跳过文件“%1”：%2").arg(m_file1->entry(i).name, error));
             continue;
         }

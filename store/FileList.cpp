@@ -37,7 +37,9 @@ QString FileList::decodeFileName(QByteArrayView fileName)
 {
     if (isAscii(fileName))
         return QString::fromLatin1(fileName);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A leading byte order mark is part of the name: keep it.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(fileName);
     if (!utf8.hasError())
         return text;
@@ -47,7 +49,7 @@ QString FileList::decodeFileName(QByteArrayView fileName)
 QByteArrayView FileList::fileName(int index) const
 {
     const int k = m_order.at(index);
-    return QByteArrayView(m_names).sliced(m_offsets[k], m_offsets[k + 1] - m_offsets[k]);
+    return QByteArrayView(m_names).sliced(m_offsets[k], m_offsets[k + 1] - m_offsets[k] - 1);
 }
 
 QByteArray FileList::pathOf(QByteArrayView fileName) const
@@ -102,6 +104,7 @@ bool FileList::setFolder(const QString &folder, QString *error)
             continue;
         }
         m_names += fileName;
+        m_names += '\0';
         m_offsets.append(quint32(m_names.size()));
     }
     sortEntries();
@@ -123,7 +126,7 @@ void FileList::sortEntries()
         nameStarts[k] = quint32(names.size());
         foldedStarts[k] = quint32(folded.size());
         const QByteArrayView raw
-                = QByteArrayView(m_names).sliced(m_offsets[k], m_offsets[k + 1] - m_offsets[k]);
+                = QByteArrayView(m_names).sliced(m_offsets[k], m_offsets[k + 1] - m_offsets[k] - 1);
         if (isAscii(raw)) {
             for (char c : raw) {
                 names += QLatin1Char(c);

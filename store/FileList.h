@@ -28,6 +28,7 @@ public:
 
     int count() const { return int(m_order.size()); }
     Entry entry(int index) const { return { fileName(index).toByteArray(), name(index) }; }
+    // The file name; its data() is also a NUL-terminated string.
     QByteArrayView fileName(int index) const;
     QString name(int index) const { return decodeFileName(fileName(index)); }
     QByteArray path(int index) const { return pathOf(fileName(index)); }
@@ -49,9 +50,9 @@ private:
 
     QString m_folder;
     QByteArray m_nativeFolder;
-    // All names, back to back; entry i is the m_order[i]-th name listed.
+    // All names, each ended by a NUL; entry i is the m_order[i]-th name listed.
     QByteArray m_names;
-    QVector<quint32> m_offsets; // name k spans m_offsets[k] .. m_offsets[k + 1]
+    QVector<quint32> m_offsets; // name k starts at m_offsets[k], ends before m_offsets[k + 1] - 1
     QVector<qint32> m_order;
     QVector<SkippedFile> m_skipped;
     QVector<QByteArray> m_staleTemporaries;

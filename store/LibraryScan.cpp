@@ -4,17 +4,13 @@
 #include "CodePage936.h"
 #include "CodeRecord.h"
 #include "FileList.h"
+#include "FolderHandle.h"
 #include "modProgramVars.h"
 
-#include <QFile>
 #include <QThread>
 
 #include <array>
-#include <climits>
-#include <cstring>
-#include <fcntl.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -50,15 +46,11 @@ void readRange(const FileList &files, int dirFd, int begin, int end, LibraryScan
     scan->codes.reserve(end - begin);
     scan->names.reserve((end - begin) * 12);
     char buffer[CodeRecord::RecordSize];
-    char name[NAME_MAX + 1];
     for (int i = begin; i < end; ++i) {
-        const QByteArrayView fileName = files.fileName(i);
-        const qsizetype length = qMin<qsizetype>(fileName.size(), NAME_MAX);
-        std::memcpy(name, fileName.data(), size_t(length));
-        name[length] = '\0';
         qsizetype got = 0;
         QString error;
-        if (!modProgramVars::ReadRecordBytesAt(dirFd, name, buffer, &got, &error)) {
+        if (!modProgramVars::ReadRecordBytesAt(dirFd, files.fileName(i).data(), buffer, &got,
+                                               &error)) {
             scan->skipped.append({ files.name(i), error });
             continue;
         }
@@ -101,8 +93,8 @@ LibraryScan LibraryScan::read(const FileList &files)
 {
     LibraryScan scan;
     const int n = files.count();
-    const int dirFd = ::open(QFile::encodeName(files.folder()).constData(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const FolderHandle folder(files.folder());
+    const int dirFd = folder.fd();
     if (dirFd < 0) {
         for (int i = 0; i < n; ++i)
             scan.skipped.append({ files.name(i), QStringLiteral("无法打开代码库文件夹") });
@@ -118,6 +110,5 @@ LibraryScan LibraryScan::read(const FileList &files)
     } else {
         readRange(files, dirFd, 0, n, &scan);
     }
-    ::close(dirFd);
     return scan;
 }

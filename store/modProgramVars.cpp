@@ -170,12 +170,18 @@ bool ReadCodeRecord(const QByteArray &path, CodeRecord *record, QString *error)
 bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype characters,
                      QString *text, QString *error)
 {
+    return ReadFieldPrefixAt(AT_FDCWD, path.constData(), field, characters, text, error);
+}
+
+bool ReadFieldPrefixAt(int dirFd, const char *name, CodeRecord::Field field,
+                       qsizetype characters, QString *text, QString *error)
+{
     const int width = CodeRecord::width(field);
     // A character takes at most two bytes.
     const qsizetype wanted = qMin<qsizetype>(width, characters * 2);
     char buffer[CodeRecord::RecordSize];
     qsizetype got = 0;
-    if (!readRange(AT_FDCWD, path.constData(), CodeRecord::offset(field), buffer, wanted, &got, error))
+    if (!readRange(dirFd, name, CodeRecord::offset(field), buffer, wanted, &got, error))
         return false;
     QString decoded = got > 0 ? CodePage936::decode(buffer, got) : QString();
     // The field as read is padded with spaces to its width in characters.
