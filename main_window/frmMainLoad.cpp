@@ -20,7 +20,28 @@
 
 namespace {
 
-void logLine(const QString &line) { std::fprintf(stderr, "quillbank: %s\n", qUtf8Printable(line)); }
+// The text with control characters (line breaks, NUL and the like) written
+// as \xNN or \uNNNN, so that a report of a file stays one whole line.
+QString printable(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            out += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
+        else if (u == 0x2028 || u == 0x2029)
+            out += QStringLiteral("\\u") + QString::number(u, 16).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+void logLine(const QString &line)
+{
+    std::fprintf(stderr, "quillbank: %s\n", qUtf8Printable(printable(line)));
+}
 
 } // namespace
 
@@ -74,19 +95,21 @@ void frmMain::reportSkippedFiles()
     box->setObjectName(QStringLiteral("msgSkippedFiles"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
+    box->setTextFormat(Qt::PlainText);
     QStringList lines;
     if (!m_loadProblem.isEmpty())
-        lines << m_loadProblem;
+        lines << printable(m_loadProblem);
     if (!m_skipped.isEmpty()) {
         lines << tr("载入代码库时跳过了 %1 个文件，这些文件未列入代码树：").arg(m_skipped.size());
         constexpr int kShown = 10;
         for (int i = 0; i < qMin<int>(kShown, m_skipped.size()); ++i)
-            lines << tr("“%1”：%2").arg(m_skipped[i].fileName, m_skipped[i].reason);
+            lines << tr("“%1”：%2")
+                         .arg(printable(m_skipped[i].fileName), printable(m_skipped[i].reason));
         if (m_skipped.size() > kShown)
             lines << tr("……（共 %1 个，详见“详细信息”）").arg(m_skipped.size());
         QStringList all;
         for (const SkippedFile &skipped : m_skipped)
-            all << tr("%1：%2").arg(skipped.fileName, skipped.reason);
+            all << tr("%1：%2").arg(printable(skipped.fileName), printable(skipped.reason));
         box->setDetailedText(all.join(u'\n'));
     }
     box->setText(lines.join(u'\n'));
