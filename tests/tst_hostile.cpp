@@ -3,14 +3,17 @@
 // in as the code it holds or skipped with its reason, and nothing else.
 #include "CodeTreeModel.h"
 #include "FileList.h"
+#include "FolderHandle.h"
 #include "HostileFolder.h"
 #include "HostileHooks.h"
 #include "PaneText.h"
 #include "StderrCapture.h"
+#include "frmFind.h"
 #include "frmMain.h"
 #include "modProgramVars.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
@@ -201,6 +204,7 @@ void TestHostile::checkFindReads(const QString &folder)
 {
     FileList list;
     QVERIFY(list.setFolder(folder));
+    const FolderHandle handle(folder);
     for (int i = 0; i < list.count(); ++i) {
         CodeRecord record;
         QString recordError;
@@ -210,6 +214,13 @@ void TestHostile::checkFindReads(const QString &folder)
             QString error;
             const bool ok = modProgramVars::ReadFieldPrefix(
                 list.path(i), CodeRecord::Comments, characters, &text, &error);
+            QString textAt;
+            QString errorAt;
+            QCOMPARE(modProgramVars::ReadFieldPrefixAt(handle.fd(), list.fileName(i).data(),
+                         CodeRecord::Comments, characters, &textAt, &errorAt),
+                ok);
+            QCOMPARE(textAt, text);
+            QCOMPARE(errorAt, error);
             // No characters need no read, even of a file that cannot be read.
             if (characters == 0 && ok) {
                 QCOMPARE(text, QString());
@@ -297,6 +308,14 @@ void TestHostile::everythingAtOnce()
     expectedSkips.sort();
     QCOMPARE(skips, expectedSkips);
     checkFindReads(dir.path());
+
+    // Find reads every listed file and shows the one match.
+    window.showCodeTexts(CodeRecord());
+    auto *find = new frmFind(&window);
+    find->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("good comments"));
+    find->Command1_Click();
+    QCOMPARE(window.findChild<QPlainTextEdit *>(QStringLiteral("txtComments"))->toPlainText(),
+        QStringLiteral("good comments").leftJustified(1500));
 }
 
 // Each field is decoded on its own: a lone lead byte at a field's end reads
