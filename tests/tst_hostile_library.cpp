@@ -3,8 +3,10 @@
 #include "Categories.h"
 #include "CodeTreeModel.h"
 #include "HostileFolder.h"
+#include "HostileHooks.h"
 #include "PaneText.h"
 #include "ScopedFileOps.h"
+#include "StderrCapture.h"
 #include "frmFind.h"
 #include "frmMain.h"
 
@@ -65,6 +67,7 @@ class TestHostileLibrary : public QObject {
 private slots:
     void changedAfterStartup_data();
     void changedAfterStartup();
+    void findWhileFilesChange();
     void manyFiles();
 };
 
@@ -175,6 +178,52 @@ void TestHostileLibrary::changedAfterStartup()
         find(&window, QStringLiteral("good"));
         QCOMPARE(paneText(window, "txtComments"), QStringLiteral("good").leftJustified(1500));
     }
+}
+
+// Files that change between Find's listing and its reads are skipped and
+// reported, one line each, and the search goes on to the match.
+void TestHostileLibrary::findWhileFilesChange()
+{
+    QTemporaryDir dir;
+    QVERIFY(TestLibrary::writeCode(dir.path(), QStringLiteral("z-good.cod"),
+        TestLibrary::record(QStringLiteral("good"), QStringLiteral("其他"), QStringLiteral("good"),
+            QStringLiteral("GOOD EQU 1"))));
+    const struct {
+        const char *fileName;
+        HostileHooks::Fault fault;
+        QString reason; // empty when the file is read and does not match
+    } victims[] = {
+        { "a-removed.cod", HostileHooks::RemovedBeforeRead,
+            QStringLiteral("无法打开文件（%1）").arg(systemReason(ENOENT)) },
+        { "b-fifo.cod", HostileHooks::FifoBeforeRead, QStringLiteral("不是普通文件") },
+        { "c-directory.cod", HostileHooks::DirectoryBeforeRead, QStringLiteral("不是普通文件") },
+        { "d-locked.cod", HostileHooks::Unopenable,
+            QStringLiteral("无法打开文件（%1）").arg(systemReason(EACCES)) },
+        { "e-io-error.cod", HostileHooks::ReadError,
+            QStringLiteral("读取失败（%1）").arg(systemReason(EIO)) },
+        { "f-shrunk.cod", HostileHooks::ShrunkBeforeRead, QString() },
+        { "g-replaced.cod", HostileHooks::ReplacedBeforeRead, QString() },
+    };
+    for (const auto &victim : victims)
+        QVERIFY(TestLibrary::writeFile(dir.path(), victim.fileName, code("v", "其他", "good")));
+    frmMain window(dir.path());
+
+    ScopedFileOps ops;
+    HostileHooks hooks(&ops);
+    QList<QByteArray> expected;
+    for (const auto &victim : victims) {
+        hooks.add(victim.fileName, victim.fault);
+        if (!victim.reason.isEmpty()) {
+            expected << QStringLiteral("quillbank: 查找时跳过文件“%1”：%2")
+                            .arg(QLatin1String(victim.fileName), victim.reason)
+                            .toUtf8();
+        }
+    }
+    StderrCapture captured;
+    find(&window, QStringLiteral("good"));
+    QCOMPARE(captured.lines(), expected);
+    QCOMPARE(paneText(window, "txtComments"), QStringLiteral("good").leftJustified(1500));
+    QCOMPARE(paneText(window, "txtDeclarations"), QStringLiteral("GOOD EQU 1").leftJustified(1500));
 }
 
 // Start-up takes in 40,000 files, skipping and reporting the ones it must,
