@@ -3,6 +3,7 @@
 #include "CodeRecord.h"
 #include "FileList.h"
 #include "FolderHandle.h"
+#include "LogLine.h"
 #include "Twips.h"
 #include "frmMain.h"
 #include "modProgramVars.h"
@@ -22,11 +23,6 @@ template <typename Widget> Widget *named(Widget *widget, const char *name, const
     widget->setObjectName(QLatin1String(name));
     widget->setGeometry(geometry);
     return widget;
-}
-
-void logLine(const QString &line)
-{
-    std::fprintf(stderr, "quillbank: %s\n", qUtf8Printable(line));
 }
 
 } // namespace

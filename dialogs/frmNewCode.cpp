@@ -4,6 +4,7 @@
 #include "CodeRecord.h"
 #include "CodeTreeModel.h"
 #include "Fonts.h"
+#include "LogLine.h"
 #include "MessageBoxes.h"
 #include "PaneText.h"
 #include "Twips.h"
@@ -182,7 +183,7 @@ void frmNewCode::cmdAdd_Click()
     if (!modProgramVars::SaveCodeRecord(
             record, QFile::encodeName(owner()->libraryFolder()) + '/' + nativeFileName, &error)) {
         const QString message = tr("无法保存代码“%1”：%2").arg(name, error);
-        std::fprintf(stderr, "quillbank: %s\n", qUtf8Printable(message));
+        logLine(message);
         warn(message);
         return;
     }

@@ -106,7 +106,7 @@ void CodeTreeModel::appendCode(QStringView name, QByteArrayView fileName, int ca
 {
     const qint32 code = qint32(m_codes.size());
     m_codes.append({ quint32(m_names.size()), quint32(m_fileNames.size()), quint16(name.size()),
-                     quint16(fileName.size()), category });
+        quint16(fileName.size()), category });
     m_names += name;
     m_fileNames += fileName;
     m_categories[category].codes.append(code);
@@ -130,8 +130,8 @@ bool CodeTreeModel::addCode(const NewCode &code, QString *error)
     return true;
 }
 
-void CodeTreeModel::addCodes(const LibraryScan &scan, const FileList &files,
-                             QVector<SkippedFile> *rejected)
+void CodeTreeModel::addCodes(
+    const LibraryScan &scan, const FileList &files, QVector<SkippedFile> *rejected)
 {
     beginResetModel();
     QVector<int> perCategory(m_categories.size());
@@ -157,8 +157,8 @@ void CodeTreeModel::addCodes(const LibraryScan &scan, const FileList &files,
     endResetModel();
 }
 
-bool CodeTreeModel::updateCode(const QString &name, const QString &category,
-                               const QByteArray &fileName)
+bool CodeTreeModel::updateCode(
+    const QString &name, const QString &category, const QByteArray &fileName)
 {
     const qint32 code = findCode(name);
     const int to = categoryOf(category);
@@ -221,7 +221,10 @@ int CodeTreeModel::rowCount(const QModelIndex &parent) const
     return int(m_categories[parent.row()].codes.size());
 }
 
-int CodeTreeModel::columnCount(const QModelIndex &) const { return 1; }
+int CodeTreeModel::columnCount(const QModelIndex &) const
+{
+    return 1;
+}
 
 Qt::ItemFlags CodeTreeModel::flags(const QModelIndex &index) const
 {

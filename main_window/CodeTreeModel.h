@@ -18,8 +18,7 @@ struct LibraryScan;
 // Code names and file names are kept back to back in two pools, and codes
 // are found by name through an open-addressing table of code numbers, so a
 // library of 100,000 codes costs a few allocations.
-class CodeTreeModel : public QAbstractItemModel
-{
+class CodeTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     enum Role {

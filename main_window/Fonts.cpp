@@ -29,9 +29,21 @@ void installSubstitutions()
     QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
 }
 
-QFont windowFont() { return font(kTahoma, 9.75, true); }
-QFont textFont() { return font(kTahoma, 9.75, false); }
-QFont treeFont() { return font(kSimSun, 9.75, false); }
-QFont noticeFont() { return font(kTahoma, 12, false); }
+QFont windowFont()
+{
+    return font(kTahoma, 9.75, true);
+}
+QFont textFont()
+{
+    return font(kTahoma, 9.75, false);
+}
+QFont treeFont()
+{
+    return font(kSimSun, 9.75, false);
+}
+QFont noticeFont()
+{
+    return font(kTahoma, 12, false);
+}
 
 } // namespace Fonts

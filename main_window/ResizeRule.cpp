@@ -3,7 +3,7 @@
 #include <algorithm>
 
 PaneLayout applyResizeRule(float outerWidth, float outerHeight, float toolbarHeight,
-                           float statusHeight, const std::function<float(float)> &snap)
+    float statusHeight, const std::function<float(float)> &snap)
 {
     const auto size = [&snap](float value) { return snap(std::max(0.0f, value)); };
     PaneLayout l;

@@ -15,6 +15,6 @@ struct PaneLayout {
 // are the window's outer size; `snap` models the window system adjusting
 // each assigned value (to whole pixels), so that later steps read the
 // adjusted values back. Sizes below zero are clamped to zero.
-PaneLayout applyResizeRule(float outerWidth, float outerHeight, float toolbarHeight,
-                           float statusHeight,
-                           const std::function<float(float)> &snap = [](float v) { return v; });
+PaneLayout applyResizeRule(
+    float outerWidth, float outerHeight, float toolbarHeight, float statusHeight,
+    const std::function<float(float)> &snap = [](float v) { return v; });

@@ -12,9 +12,18 @@ namespace Twips {
 
 constexpr float kPerPixel = 15.0f;
 
-inline int toPixels(float twips) { return int(std::lround(twips / kPerPixel)); }
-inline float fromPixels(int pixels) { return float(pixels) * kPerPixel; }
-inline QSize size(float width, float height) { return { toPixels(width), toPixels(height) }; }
+inline int toPixels(float twips)
+{
+    return int(std::lround(twips / kPerPixel));
+}
+inline float fromPixels(int pixels)
+{
+    return float(pixels) * kPerPixel;
+}
+inline QSize size(float width, float height)
+{
+    return { toPixels(width), toPixels(height) };
+}
 inline QRect rect(float left, float top, float width, float height)
 {
     return { toPixels(left), toPixels(top), toPixels(width), toPixels(height) };

@@ -22,8 +22,7 @@
 namespace {
 
 // Swallows tool tips, for a toolbar button that has none.
-class NoToolTip : public QObject
-{
+class NoToolTip : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::ToolTip; }
@@ -64,7 +63,10 @@ frmMain::frmMain(const QString &libraryFolder, QWidget *parent)
 
 frmMain::~frmMain() = default;
 
-QString frmMain::libraryFolder() const { return m_lstFiles->folder(); }
+QString frmMain::libraryFolder() const
+{
+    return m_lstFiles->folder();
+}
 
 void frmMain::createMenu()
 {
@@ -105,7 +107,8 @@ void frmMain::createToolbar()
     };
     for (const Button &b : buttons) {
         const QString key = QString::fromLatin1(b.key);
-        QAction *action = m_toolbar->addAction(QIcon(QStringLiteral(":/images/%1.xpm").arg(key.toLower())), b.caption);
+        QAction *action = m_toolbar->addAction(
+            QIcon(QStringLiteral(":/images/%1.xpm").arg(key.toLower())), b.caption);
         action->setObjectName(key);
         action->setShortcut(b.shortcut);
         action->setToolTip(b.toolTip);
@@ -115,7 +118,7 @@ void frmMain::createToolbar()
             button->installEventFilter(new NoToolTip(button));
     }
     connect(m_toolbar, &QToolBar::actionTriggered, this,
-            [this](QAction *action) { Toolbar_ButtonClick(action->objectName()); });
+        [this](QAction *action) { Toolbar_ButtonClick(action->objectName()); });
 }
 
 void frmMain::createStatusBar()
@@ -158,11 +161,11 @@ void frmMain::createTree()
     m_tvCodes->setGeometry(Twips::rect(120, 840, 2535, 3735));
     connect(m_tvCodes, &QTreeView::clicked, this, &frmMain::tvCodes_NodeClick);
     connect(m_tvCodes->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) { onCurrentNodeChanged(current); });
+        [this](const QModelIndex &current) { onCurrentNodeChanged(current); });
 }
 
-QPlainTextEdit *frmMain::createPane(const char *name, const QString &toolTip,
-                                    const QColor &textColor)
+QPlainTextEdit *frmMain::createPane(
+    const char *name, const QString &toolTip, const QColor &textColor)
 {
     auto *pane = new QPlainTextEdit(m_client);
     pane->setObjectName(QString::fromLatin1(name));
@@ -199,7 +202,10 @@ void frmMain::setTabOrder()
     QWidget::setTabOrder(m_txtDeclarations, m_txtCode);
 }
 
-void frmMain::setPanel1Text(const QString &text) { m_panel1->setText(text); }
+void frmMain::setPanel1Text(const QString &text)
+{
+    m_panel1->setText(text);
+}
 
 void frmMain::updateCodeCount()
 {
@@ -214,9 +220,9 @@ void frmMain::Form_Resize()
     m_toolbar->setGeometry(0, 0, m_client->width(), Twips::toPixels(810));
 
     const auto snap = [](float twips) { return Twips::fromPixels(Twips::toPixels(twips)); };
-    const PaneLayout l = applyResizeRule(
-            Twips::fromPixels(frameGeometry().width()), Twips::fromPixels(frameGeometry().height()),
-            Twips::fromPixels(m_toolbar->height()), Twips::fromPixels(m_status->height()), snap);
+    const PaneLayout l = applyResizeRule(Twips::fromPixels(frameGeometry().width()),
+        Twips::fromPixels(frameGeometry().height()), Twips::fromPixels(m_toolbar->height()),
+        Twips::fromPixels(m_status->height()), snap);
     const auto place = [](QWidget *w, const PaneLayout::Box &b) {
         w->setGeometry(Twips::rect(b.left, b.top, b.width, b.height));
     };

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "SkippedFile.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QVector>
-
-#include "SkippedFile.h"
 
 class CodeRecord;
 class CodeTreeModel;
@@ -23,8 +23,7 @@ class frmNewCode;
 
 // The library browser: the category tree, the three text panes showing
 // the code on view, the toolbar, the menu and the status bar.
-class frmMain : public QMainWindow
-{
+class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     // Reads the library in `libraryFolder` before the window is shown.

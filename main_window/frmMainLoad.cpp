@@ -1,12 +1,12 @@
 // Start-up and the code viewer of the main window.
-#include "frmMain.h"
-
 #include "Categories.h"
 #include "CodeRecord.h"
 #include "CodeTreeModel.h"
 #include "FileList.h"
 #include "LibraryScan.h"
+#include "LogLine.h"
 #include "PaneText.h"
+#include "frmMain.h"
 #include "modProgramVars.h"
 
 #include <QDir>
@@ -14,36 +14,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTreeView>
-
-#include <cstdio>
 #include <unistd.h>
-
-namespace {
-
-// The text with control characters (line breaks, NUL and the like) written
-// as \xNN or \uNNNN, so that a report of a file stays one whole line.
-QString printable(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
-            out += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
-        else if (u == 0x2028 || u == 0x2029)
-            out += QStringLiteral("\\u") + QString::number(u, 16).toUpper();
-        else
-            out += c;
-    }
-    return out;
-}
-
-void logLine(const QString &line)
-{
-    std::fprintf(stderr, "quillbank: %s\n", qUtf8Printable(printable(line)));
-}
-
-} // namespace
 
 void frmMain::BuildCategoryTree()
 {
@@ -58,7 +29,7 @@ void frmMain::Form_Load(const QString &libraryFolder)
     BuildCategoryTree();
     if (!listed) {
         m_loadProblem = tr("无法打开代码库文件夹“%1”：%2")
-                                .arg(QDir::toNativeSeparators(libraryFolder), error);
+                            .arg(QDir::toNativeSeparators(libraryFolder), error);
         logLine(m_loadProblem);
     }
     for (const QByteArray &stale : m_lstFiles->staleTemporaryFiles())
@@ -90,26 +61,27 @@ void frmMain::showEvent(QShowEvent *event)
 // Tells the user, without holding up the program, what start-up passed over.
 void frmMain::reportSkippedFiles()
 {
-    auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(), QString(), QMessageBox::Ok,
-                                this);
+    auto *box
+        = new QMessageBox(QMessageBox::Warning, windowTitle(), QString(), QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("msgSkippedFiles"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->setTextFormat(Qt::PlainText);
     QStringList lines;
     if (!m_loadProblem.isEmpty())
-        lines << printable(m_loadProblem);
+        lines << printableText(m_loadProblem);
     if (!m_skipped.isEmpty()) {
         lines << tr("载入代码库时跳过了 %1 个文件，这些文件未列入代码树：").arg(m_skipped.size());
         constexpr int kShown = 10;
         for (int i = 0; i < qMin<int>(kShown, m_skipped.size()); ++i)
             lines << tr("“%1”：%2")
-                         .arg(printable(m_skipped[i].fileName), printable(m_skipped[i].reason));
+                         .arg(printableText(m_skipped[i].fileName),
+                             printableText(m_skipped[i].reason));
         if (m_skipped.size() > kShown)
             lines << tr("……（共 %1 个，详见“详细信息”）").arg(m_skipped.size());
         QStringList all;
         for (const SkippedFile &skipped : m_skipped)
-            all << tr("%1：%2").arg(printable(skipped.fileName), printable(skipped.reason));
+            all << tr("%1：%2").arg(printableText(skipped.fileName), printableText(skipped.reason));
         box->setDetailedText(all.join(u'\n'));
     }
     box->setText(lines.join(u'\n'));

@@ -10,6 +10,9 @@ const QStringList &treeOrder();
 // In the order of the New-code dialog's list.
 const QStringList &dialogOrder();
 
-inline bool contains(const QString &name) { return treeOrder().contains(name); }
+inline bool contains(const QString &name)
+{
+    return treeOrder().contains(name);
+}
 
 } // namespace Categories

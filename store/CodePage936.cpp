@@ -1,8 +1,7 @@
 #include "CodePage936.h"
 
-#include <unicode/ucnv.h>
-
 #include <memory>
+#include <unicode/ucnv.h>
 
 namespace {
 
@@ -20,8 +19,8 @@ UConverter *converter()
         if (U_FAILURE(status))
             qFatal("code page 936 converter unavailable: %s", u_errorName(status));
         status = U_ZERO_ERROR;
-        ucnv_setFromUCallBack(c.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                              &status);
+        ucnv_setFromUCallBack(
+            c.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
         return c;
     }();
     ucnv_reset(instance.get());
@@ -52,8 +51,7 @@ bool encodeOne(QStringView unit, QByteArray *out)
     char buffer[8];
     UErrorCode status = U_ZERO_ERROR;
     const int32_t n = ucnv_fromUChars(converter(), buffer, sizeof buffer,
-                                      reinterpret_cast<const UChar *>(unit.utf16()),
-                                      int32_t(unit.size()), &status);
+        reinterpret_cast<const UChar *>(unit.utf16()), int32_t(unit.size()), &status);
     if (U_FAILURE(status))
         return false;
     out->append(buffer, n);
@@ -74,8 +72,7 @@ bool encode(QStringView text, QByteArray *out, QString *unencodable)
     out->resize(text.size() * 2 + 8);
     UErrorCode status = U_ZERO_ERROR;
     const int32_t n = ucnv_fromUChars(converter(), out->data(), int32_t(out->size()),
-                                      reinterpret_cast<const UChar *>(text.utf16()),
-                                      int32_t(text.size()), &status);
+        reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()), &status);
     if (U_SUCCESS(status)) {
         out->resize(n);
         return true;
@@ -86,9 +83,9 @@ bool encode(QStringView text, QByteArray *out, QString *unencodable)
     QString bad;
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype len
-                = (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-                ? 2
-                : 1;
+            = (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ? 2
+            : 1;
         const QStringView unit = text.mid(i, len);
         if (!encodeOne(unit, out)) {
             ok = false;
@@ -110,7 +107,7 @@ QString decode(const char *bytes, qsizetype size)
     UErrorCode status = U_ZERO_ERROR;
     // The default callback substitutes U+FFFD for invalid and truncated input.
     const int32_t n = ucnv_toUChars(converter(), reinterpret_cast<UChar *>(text.data()),
-                                    int32_t(text.size()), bytes, int32_t(size), &status);
+        int32_t(text.size()), bytes, int32_t(size), &status);
     if (U_FAILURE(status))
         return QString(size, QChar::ReplacementCharacter);
     text.truncate(n);
@@ -127,7 +124,7 @@ void decodeAppend(const char *bytes, qsizetype size, QString *out)
     out->resize(start + size);
     UErrorCode status = U_ZERO_ERROR;
     const int32_t n = ucnv_toUChars(converter(), reinterpret_cast<UChar *>(out->data() + start),
-                                    int32_t(size), bytes, int32_t(size), &status);
+        int32_t(size), bytes, int32_t(size), &status);
     if (U_FAILURE(status)) {
         out->resize(start);
         out->append(QString(size, QChar::ReplacementCharacter));

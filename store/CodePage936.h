@@ -17,7 +17,10 @@ bool encode(QStringView text, QByteArray *out, QString *unencodable = nullptr);
 
 // Decodes bytes; invalid and truncated sequences become U+FFFD.
 QString decode(const char *bytes, qsizetype size);
-inline QString decode(const QByteArray &bytes) { return decode(bytes.constData(), bytes.size()); }
+inline QString decode(const QByteArray &bytes)
+{
+    return decode(bytes.constData(), bytes.size());
+}
 // Decodes bytes onto the end of *out.
 void decodeAppend(const char *bytes, qsizetype size, QString *out);
 
@@ -26,6 +29,9 @@ void decodeAppend(const char *bytes, qsizetype size, QString *out);
 qsizetype wholeCharacterPrefix(const char *bytes, qsizetype size, qsizetype width);
 
 // True for the first byte of a two-byte character.
-inline bool isLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+inline bool isLeadByte(unsigned char byte)
+{
+    return byte >= 0x81 && byte <= 0xFE;
+}
 
 } // namespace CodePage936

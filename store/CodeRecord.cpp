@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 
 static_assert(CodeRecord::offset(CodeRecord::Category) + CodeRecord::width(CodeRecord::Category)
-              == CodeRecord::RecordSize);
+    == CodeRecord::RecordSize);
 
 QString trimmedSpaces(const QString &text)
 {
@@ -69,7 +69,8 @@ bool CodeRecord::encodeFixed(const QString &text, int width, QByteArray *out, QS
         }
         bytes = kept;
     }
-    const qsizetype keep = CodePage936::wholeCharacterPrefix(bytes.constData(), bytes.size(), width);
+    const qsizetype keep
+        = CodePage936::wholeCharacterPrefix(bytes.constData(), bytes.size(), width);
     bytes.truncate(keep);
     *out = bytes.leftJustified(width, ' ');
     return true;
@@ -109,7 +110,7 @@ bool CodeRecord::toBytes(QByteArray *bytes, QString *error) const
         if (!encodeFixed(m_fields[f], kWidths[f], &part, &bad)) {
             if (error) {
                 *error = QStringLiteral("“%1”中含有无法以 GBK 编码保存的字符：%2")
-                                 .arg(QString::fromUtf8(fieldTitle(Field(f))), bad);
+                             .arg(QString::fromUtf8(fieldTitle(Field(f))), bad);
             }
             return false;
         }

@@ -2,14 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <array>
 
 // One code of the library: five fixed-width text fields. In memory a field
 // holds exactly its width in characters (cut, or padded with spaces); on
 // disk it holds exactly its width in bytes of code page 936.
-class CodeRecord
-{
+class CodeRecord {
 public:
     enum Field { Name, Code, Declarations, Comments, Category, FieldCount };
 

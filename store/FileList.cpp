@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QStringDecoder>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -18,8 +17,8 @@ namespace {
 
 bool isAscii(QByteArrayView bytes)
 {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(
+        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 struct DirCloser {
@@ -39,7 +38,7 @@ QString FileList::decodeFileName(QByteArrayView fileName)
         return QString::fromLatin1(fileName);
     // A leading byte order mark is part of the name: keep it.
     QStringDecoder utf8(QStringDecoder::Utf8,
-                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(fileName);
     if (!utf8.hasError())
         return text;
@@ -108,6 +107,9 @@ bool FileList::setFolder(const QString &folder, QString *error)
         m_offsets.append(quint32(m_names.size()));
     }
     sortEntries();
+    // Report passed-over entries in a stable order, not the folder's.
+    std::sort(m_skipped.begin(), m_skipped.end(),
+        [](const SkippedFile &a, const SkippedFile &b) { return a.fileName < b.fileName; });
     return true;
 }
 
@@ -126,7 +128,7 @@ void FileList::sortEntries()
         nameStarts[k] = quint32(names.size());
         foldedStarts[k] = quint32(folded.size());
         const QByteArrayView raw
-                = QByteArrayView(m_names).sliced(m_offsets[k], m_offsets[k + 1] - m_offsets[k] - 1);
+            = QByteArrayView(m_names).sliced(m_offsets[k], m_offsets[k + 1] - m_offsets[k] - 1);
         if (isAscii(raw)) {
             for (char c : raw) {
                 names += QLatin1Char(c);

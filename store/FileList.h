@@ -10,8 +10,7 @@
 // The listing of one folder: its regular files (and links to regular
 // files) that are not hidden, in ascending order of their names, compared
 // without regard to case first and exactly after that.
-class FileList : public QObject
-{
+class FileList : public QObject {
     Q_OBJECT
 public:
     struct Entry {

@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 namespace {
-int systemOpen(const char *path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+int systemOpen(const char *path, int flags, mode_t mode)
+{
+    return ::open(path, flags, mode);
+}
 int systemOpenAt(int dirFd, const char *path, int flags, mode_t mode)
 {
     return ::openat(dirFd, path, flags, mode);
@@ -14,7 +17,8 @@ int systemOpenAt(int dirFd, const char *path, int flags, mode_t mode)
 
 FileOps FileOps::system()
 {
-    return FileOps { systemOpen, ::write, ::pread, ::fsync, ::close, ::rename, ::unlink, systemOpenAt };
+    return FileOps { systemOpen, ::write, ::pread, ::fsync, ::close, ::rename, ::unlink,
+        systemOpenAt };
 }
 
 FileOps &fileOps()

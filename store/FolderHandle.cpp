@@ -1,7 +1,6 @@
 #include "FolderHandle.h"
 
 #include <QFile>
-
 #include <fcntl.h>
 #include <unistd.h>
 

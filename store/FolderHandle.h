@@ -3,8 +3,7 @@
 #include <QString>
 
 // A folder held open, so that its files can be opened relative to it.
-class FolderHandle
-{
+class FolderHandle {
 public:
     explicit FolderHandle(const QString &folder);
     ~FolderHandle();

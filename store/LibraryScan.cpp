@@ -8,7 +8,6 @@
 #include "modProgramVars.h"
 
 #include <QThread>
-
 #include <array>
 #include <thread>
 
@@ -49,15 +48,16 @@ void readRange(const FileList &files, int dirFd, int begin, int end, LibraryScan
     for (int i = begin; i < end; ++i) {
         qsizetype got = 0;
         QString error;
-        if (!modProgramVars::ReadRecordBytesAt(dirFd, files.fileName(i).data(), buffer, &got,
-                                               &error)) {
+        if (!modProgramVars::ReadRecordBytesAt(
+                dirFd, files.fileName(i).data(), buffer, &got, &error)) {
             scan->skipped.append({ files.name(i), error });
             continue;
         }
         // Absent bytes read as spaces, which trimming removes.
         const auto field = [&](CodeRecord::Field f) {
             const qsizetype start = CodeRecord::offset(f);
-            const qsizetype available = qBound(qsizetype(0), got - start, qsizetype(CodeRecord::width(f)));
+            const qsizetype available
+                = qBound(qsizetype(0), got - start, qsizetype(CodeRecord::width(f)));
             return trimmedBytes(buffer + start, available);
         };
         const QByteArrayView category = field(CodeRecord::Category);

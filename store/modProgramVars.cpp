@@ -4,7 +4,6 @@
 #include "FileOps.h"
 
 #include <QFile>
-
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -17,102 +16,107 @@ namespace modProgramVars {
 
 namespace {
 
-const char kTemporaryPrefix[] = ".quillbank-";
-const char kTemporarySuffix[] = ".tmp";
+    const char kTemporaryPrefix[] = ".quillbank-";
+    const char kTemporarySuffix[] = ".tmp";
 
-QString systemReason(int error) { return QString::fromLocal8Bit(strerror(error)); }
-
-QByteArray folderOf(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? QByteArrayLiteral(".") : (slash == 0 ? QByteArray("/") : path.left(slash));
-}
-
-bool writeAll(int fd, const char *data, qsizetype size, int *errorNumber)
-{
-    while (size > 0) {
-        const ssize_t n = fileOps().write(fd, data, size_t(size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            *errorNumber = errno;
-            return false;
-        }
-        if (n == 0) {
-            *errorNumber = EIO;
-            return false;
-        }
-        data += n;
-        size -= n;
+    QString systemReason(int error)
+    {
+        return QString::fromLocal8Bit(strerror(error));
     }
-    return true;
-}
 
-int openTemporary(const QByteArray &folder, QByteArray *tempPath, int *errorNumber)
-{
-    static std::atomic<unsigned> counter { 0 };
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        *tempPath = folder + '/' + kTemporaryPrefix + QByteArray::number(qint64(getpid())) + '-'
+    QByteArray folderOf(const QByteArray &path)
+    {
+        const qsizetype slash = path.lastIndexOf('/');
+        return slash < 0 ? QByteArrayLiteral(".")
+                         : (slash == 0 ? QByteArray("/") : path.left(slash));
+    }
+
+    bool writeAll(int fd, const char *data, qsizetype size, int *errorNumber)
+    {
+        while (size > 0) {
+            const ssize_t n = fileOps().write(fd, data, size_t(size));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                *errorNumber = errno;
+                return false;
+            }
+            if (n == 0) {
+                *errorNumber = EIO;
+                return false;
+            }
+            data += n;
+            size -= n;
+        }
+        return true;
+    }
+
+    int openTemporary(const QByteArray &folder, QByteArray *tempPath, int *errorNumber)
+    {
+        static std::atomic<unsigned> counter { 0 };
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            *tempPath = folder + '/' + kTemporaryPrefix + QByteArray::number(qint64(getpid())) + '-'
                 + QByteArray::number(counter++) + kTemporarySuffix;
-        const int fd = fileOps().open(tempPath->constData(),
-                                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0)
-            return fd;
-        if (errno != EEXIST && errno != EINTR) {
-            *errorNumber = errno;
-            return -1;
+            const int fd = fileOps().open(
+                tempPath->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            if (fd >= 0)
+                return fd;
+            if (errno != EEXIST && errno != EINTR) {
+                *errorNumber = errno;
+                return -1;
+            }
         }
+        *errorNumber = EEXIST;
+        return -1;
     }
-    *errorNumber = EEXIST;
-    return -1;
-}
 
-void syncFolder(const QByteArray &folder)
-{
-    const int fd = fileOps().open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (fd < 0)
-        return;
-    // The record is already in place; a failure here only weakens
-    // durability across a power cut, so it is not reported.
-    fileOps().fsync(fd);
-    fileOps().close(fd);
-}
-
-// Reads up to `length` bytes from `offset`; *got tells how many there were.
-bool readRange(int dirFd, const char *path, qsizetype offset, char *buffer, qsizetype length,
-               qsizetype *got, QString *error)
-{
-    *got = 0;
-    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
-    const int fd = dirFd == AT_FDCWD ? fileOps().open(path, flags, 0)
-                                     : fileOps().openat(dirFd, path, flags, 0);
-    if (fd < 0) {
-        *error = QStringLiteral("无法打开文件（%1）").arg(systemReason(errno));
-        return false;
-    }
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    void syncFolder(const QByteArray &folder)
+    {
+        const int fd = fileOps().open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+        if (fd < 0)
+            return;
+        // The record is already in place; a failure here only weakens
+        // durability across a power cut, so it is not reported.
+        fileOps().fsync(fd);
         fileOps().close(fd);
-        *error = QStringLiteral("不是普通文件");
-        return false;
     }
-    while (*got < length) {
-        const ssize_t n = fileOps().pread(fd, buffer + *got, size_t(length - *got), offset + *got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int saved = errno;
-            fileOps().close(fd);
-            *error = QStringLiteral("读取失败（%1）").arg(systemReason(saved));
+
+    // Reads up to `length` bytes from `offset`; *got tells how many there were.
+    bool readRange(int dirFd, const char *path, qsizetype offset, char *buffer, qsizetype length,
+        qsizetype *got, QString *error)
+    {
+        *got = 0;
+        const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+        const int fd = dirFd == AT_FDCWD ? fileOps().open(path, flags, 0)
+                                         : fileOps().openat(dirFd, path, flags, 0);
+        if (fd < 0) {
+            *error = QStringLiteral("无法打开文件（%1）").arg(systemReason(errno));
             return false;
         }
-        if (n == 0)
-            break;
-        *got += n;
+        struct stat st;
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            fileOps().close(fd);
+            *error = QStringLiteral("不是普通文件");
+            return false;
+        }
+        while (*got < length) {
+            const ssize_t n
+                = fileOps().pread(fd, buffer + *got, size_t(length - *got), offset + *got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                const int saved = errno;
+                fileOps().close(fd);
+                *error = QStringLiteral("读取失败（%1）").arg(systemReason(saved));
+                return false;
+            }
+            if (n == 0)
+                break;
+            *got += n;
+        }
+        fileOps().close(fd);
+        return true;
     }
-    fileOps().close(fd);
-    return true;
-}
 
 } // namespace
 
@@ -168,13 +172,13 @@ bool ReadCodeRecord(const QByteArray &path, CodeRecord *record, QString *error)
 }
 
 bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype characters,
-                     QString *text, QString *error)
+    QString *text, QString *error)
 {
     return ReadFieldPrefixAt(AT_FDCWD, path.constData(), field, characters, text, error);
 }
 
-bool ReadFieldPrefixAt(int dirFd, const char *name, CodeRecord::Field field,
-                       qsizetype characters, QString *text, QString *error)
+bool ReadFieldPrefixAt(int dirFd, const char *name, CodeRecord::Field field, qsizetype characters,
+    QString *text, QString *error)
 {
     const int width = CodeRecord::width(field);
     // A character takes at most two bytes.
@@ -198,7 +202,10 @@ bool ReadRecordBytesAt(int dirFd, const char *name, char *buffer, qsizetype *got
     return readRange(dirFd, name, 0, buffer, CodeRecord::RecordSize, got, error);
 }
 
-QString CodeFileName(const QString &codeName) { return codeName + QStringLiteral(".cod"); }
+QString CodeFileName(const QString &codeName)
+{
+    return codeName + QStringLiteral(".cod");
+}
 
 bool CheckCodeName(const QString &codeName, QString *reason)
 {
@@ -222,10 +229,9 @@ bool CheckCodeName(const QString &codeName, QString *reason)
         if (QStringView(u"/\\<>:\"|?*").contains(c))
             return refuse(QStringLiteral("名称不能包含以下字符：/ \\ < > : \" | ? *"));
     }
-    static const QStringList devices { "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3",
-                                       "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1",
-                                       "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8",
-                                       "LPT9" };
+    static const QStringList devices { "CON", "PRN", "AUX", "NUL", "COM1", "COM2", "COM3", "COM4",
+        "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6",
+        "LPT7", "LPT8", "LPT9" };
     const QString stem = codeName.section(u'.', 0, 0).trimmed();
     if (devices.contains(stem, Qt::CaseInsensitive))
         return refuse(QStringLiteral("“%1”是系统保留的设备名，不能用作名称。").arg(stem));

@@ -21,10 +21,10 @@ bool SaveCodeRecord(const CodeRecord &record, const QString &path, QString *erro
 bool ReadCodeRecord(const QByteArray &path, CodeRecord *record, QString *error);
 // Reads the first `characters` characters of one field, padding included.
 bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype characters,
-                     QString *text, QString *error);
+    QString *text, QString *error);
 // The same for the file `name` in the folder open as `dirFd`.
-bool ReadFieldPrefixAt(int dirFd, const char *name, CodeRecord::Field field,
-                       qsizetype characters, QString *text, QString *error);
+bool ReadFieldPrefixAt(int dirFd, const char *name, CodeRecord::Field field, qsizetype characters,
+    QString *text, QString *error);
 
 // Reads the first RecordSize bytes of the file `name` in the folder open
 // as `dirFd` into buffer; *got tells how many the file had.
