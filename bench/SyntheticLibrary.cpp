@@ -6,15 +6,14 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStringList>
-
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
-const QStringList kWords { "加法", "减法", "乘法", "除法", "串口", "中断", "定时器", "查表",
-                           "转换", "排序", "校验", "延时", "缓冲区", "指针", "堆栈", "队列",
-                           "BCD", "ASCII", "8051", "8086", "DMA", "Timer", "UART", "CRC" };
+const QStringList kWords { "加法", "减法", "乘法", "除法", "串口", "中断", "定时器", "查表", "转换",
+    "排序", "校验", "延时", "缓冲区", "指针", "堆栈", "队列", "BCD", "ASCII", "8051", "8086", "DMA",
+    "Timer", "UART", "CRC" };
 
 QString words(QRandomGenerator &random, int count)
 {

@@ -19,7 +19,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTreeView>
-
 #include <algorithm>
 #include <cstdio>
 #include <dirent.h>
@@ -115,7 +114,8 @@ double clickMedian(frmMain *window, int clicks)
 double findWithoutMatch(frmMain *window)
 {
     auto *dialog = new frmFind(window);
-    dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("没有这样的说明"));
+    dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))
+        ->setText(QStringLiteral("没有这样的说明"));
     const double ms = millisecondsOf([&] { dialog->Command1_Click(); });
     delete dialog;
     return ms;
@@ -153,7 +153,7 @@ double bytesPerCode(const QString &folder, const QString &emptyFolder)
 {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
-                { QStringLiteral("--memory"), folder, emptyFolder });
+        { QStringLiteral("--memory"), folder, emptyFolder });
     child.waitForFinished(-1);
     const QList<QByteArray> fields = child.readAllStandardOutput().simplified().split(' ');
     if (fields.size() != 2 || fields.at(1).toLong() == 0)
@@ -195,7 +195,7 @@ void emptyLibraryRow(const QString &emptyFolder, int rounds)
     const double lib = median(library);
     std::printf("empty library: start-up %.2f ms, of which the library (list, read, model) %.3f ms "
                 "= %.1f%% over the window alone; a bare QMainWindow %.2f ms\n",
-                total, lib, 100.0 * lib / (total - lib), median(bare));
+        total, lib, 100.0 * lib / (total - lib), median(bare));
 }
 
 } // namespace
@@ -221,8 +221,8 @@ int main(int argc, char *argv[])
     QTemporaryDir empty;
     std::printf("rounds: %d (medians; floor and measurement interleaved)\n", rounds);
     emptyLibraryRow(empty.path(), rounds);
-    std::printf("\n%8s %10s %11s %6s %10s %6s %9s %10s\n", "N", "floor ms", "start-up ms",
-                "ratio", "find ms", "ratio", "click ms", "bytes/code");
+    std::printf("\n%8s %10s %11s %6s %10s %6s %9s %10s\n", "N", "floor ms", "start-up ms", "ratio",
+        "find ms", "ratio", "click ms", "bytes/code");
     for (const int n : sizes) {
         QTemporaryDir dir;
         if (!writeSyntheticLibrary(dir.path(), n)) {
@@ -250,8 +250,8 @@ int main(int argc, char *argv[])
         const double findFloorMs = median(findFloorTimes);
         const double findMs = median(findTimes);
         std::printf("%8d %10.1f %11.1f %6.2f %10.1f %6.2f %9.3f %10.0f\n", n, floorMs, startMs,
-                    startMs / floorMs, findMs, findMs / findFloorMs, click,
-                    bytesPerCode(dir.path(), empty.path()));
+            startMs / floorMs, findMs, findMs / findFloorMs, click,
+            bytesPerCode(dir.path(), empty.path()));
         std::fflush(stdout);
     }
     return 0;

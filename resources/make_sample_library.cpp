@@ -21,7 +21,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <cstdio>
 
 namespace {
@@ -105,23 +104,22 @@ int main(int argc, char *argv[])
         CodeRecord record;
         QString error;
         if (!parseSample(sample, &record, &error)
-            || !modProgramVars::SaveCodeRecord(
-                    record,
-                    QDir(staging.path()).filePath(modProgramVars::CodeFileName(record.codeName())),
-                    &error)) {
-            std::fprintf(stderr, "make_sample_library: %s: %s\n", qPrintable(sample),
-                         qUtf8Printable(error));
+            || !modProgramVars::SaveCodeRecord(record,
+                QDir(staging.path()).filePath(modProgramVars::CodeFileName(record.codeName())),
+                &error)) {
+            std::fprintf(
+                stderr, "make_sample_library: %s: %s\n", qPrintable(sample), qUtf8Printable(error));
             return 1;
         }
     }
     if (!QDir().rename(staging.path(), target)) {
-        std::fprintf(stderr, "make_sample_library: cannot move the library to %s\n",
-                     qPrintable(target));
+        std::fprintf(
+            stderr, "make_sample_library: cannot move the library to %s\n", qPrintable(target));
         return 1;
     }
     staging.setAutoRemove(false);
-    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::ReadGroup
-                                  | QFileDevice::ExeGroup | QFileDevice::ReadOther
-                                  | QFileDevice::ExeOther);
+    QFile::setPermissions(target,
+        QFile::permissions(target) | QFileDevice::ReadGroup | QFileDevice::ExeGroup
+            | QFileDevice::ReadOther | QFileDevice::ExeOther);
     return 0;
 }

@@ -5,16 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
-
 #include <fcntl.h>
 #include <unistd.h>
 
 // Helpers for tests that build library folders.
 namespace TestLibrary {
 
-inline CodeRecord record(const QString &name, const QString &category,
-                         const QString &comments = {}, const QString &declarations = {},
-                         const QString &code = {})
+inline CodeRecord record(const QString &name, const QString &category, const QString &comments = {},
+    const QString &declarations = {}, const QString &code = {})
 {
     CodeRecord r;
     r.setField(CodeRecord::Name, name);
@@ -59,9 +57,8 @@ inline QByteArray readFile(const QString &path)
 // The names in a folder, hidden ones included.
 inline QStringList entries(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                          | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 } // namespace TestLibrary

@@ -5,8 +5,7 @@
 
 #include <QTest>
 
-class TestCodeRecord : public QObject
-{
+class TestCodeRecord : public QObject {
     Q_OBJECT
 private slots:
     void emptyRecordLayout();
@@ -36,8 +35,8 @@ void TestCodeRecord::emptyRecordLayout()
 
 void TestCodeRecord::fieldOffsets()
 {
-    CodeRecord r = TestLibrary::record(QStringLiteral("N"), QStringLiteral("K"), QStringLiteral("M"),
-                                       QStringLiteral("D"), QStringLiteral("C"));
+    CodeRecord r = TestLibrary::record(QStringLiteral("N"), QStringLiteral("K"),
+        QStringLiteral("M"), QStringLiteral("D"), QStringLiteral("C"));
     const QByteArray bytes = TestLibrary::bytes(r);
     QCOMPARE(bytes.at(0), 'N');
     QCOMPARE(bytes.at(64), 'C');
@@ -60,13 +59,13 @@ void TestCodeRecord::fieldCuts_data()
         const QByteArray tag = QByteArray::number(f);
         QTest::newRow(tag + " exact ascii") << f << QString(w, u'x') << QByteArray(w, 'x') << w;
         QTest::newRow(tag + " one ascii over")
-                << f << QString(w + 1, u'y') << QByteArray(w, 'y') << w;
+            << f << QString(w + 1, u'y') << QByteArray(w, 'y') << w;
         // w-1 ASCII bytes then a double-byte character: it would straddle
         // the end, so it is dropped and a space pads the field.
         QTest::newRow(tag + " straddling han")
-                << f << QString(w - 1, u'a') + han << QByteArray(w - 1, 'a') << w - 1;
+            << f << QString(w - 1, u'a') + han << QByteArray(w - 1, 'a') << w - 1;
         QTest::newRow(tag + " han fills")
-                << f << han.repeated(w / 2) << QByteArray("\xba\xba").repeated(w / 2) << w;
+            << f << han.repeated(w / 2) << QByteArray("\xba\xba").repeated(w / 2) << w;
     }
 }
 
@@ -94,10 +93,10 @@ void TestCodeRecord::codeName_data()
     QTest::newRow("tab kept") << QStringLiteral("\tx") << QStringLiteral("\tx");
     QTest::newRow("70 ascii cut to 64") << QString(70, u'n') << QString(64, u'n');
     // 40 Chinese characters are 80 bytes: only 32 fit the Name field.
-    QTest::newRow("40 han cut to 32") << QStringLiteral("码").repeated(40)
-                                      << QStringLiteral("码").repeated(32);
+    QTest::newRow("40 han cut to 32")
+        << QStringLiteral("码").repeated(40) << QStringLiteral("码").repeated(32);
     QTest::newRow("ascii then han across 64")
-            << QString(63, u'a') + QStringLiteral("码") << QString(63, u'a');
+        << QString(63, u'a') + QStringLiteral("码") << QString(63, u'a');
 }
 
 void TestCodeRecord::codeName()
@@ -169,8 +168,9 @@ void TestCodeRecord::shortAndLongInput_data()
     leadAtEnds[64] = 'C';
     leadAtEnds[4564] = 'K';
     QTest::newRow("lead byte at field end")
-            << leadAtEnds << QStringLiteral("\ufffd") << QStringLiteral("K");
-    QByteArray longer = TestLibrary::bytes(TestLibrary::record(QStringLiteral("n"), QStringLiteral("c")));
+        << leadAtEnds << QStringLiteral("\ufffd") << QStringLiteral("K");
+    QByteArray longer
+        = TestLibrary::bytes(TestLibrary::record(QStringLiteral("n"), QStringLiteral("c")));
     longer += "extra bytes beyond the record";
     QTest::newRow("longer") << longer << QStringLiteral("n") << QStringLiteral("c");
 }
@@ -193,10 +193,11 @@ void TestCodeRecord::unencodableRefused_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("named");
     QTest::newRow("emoji in comments")
-            << int(CodeRecord::Comments) << QStringLiteral("ok 😀") << QStringLiteral("😀");
-    QTest::newRow("hangul in code") << int(CodeRecord::Code) << QStringLiteral("한") << QStringLiteral("한");
-    QTest::newRow("lone surrogate") << int(CodeRecord::Name) << QString(QChar(0xD800))
-                                    << QString(QChar(0xD800));
+        << int(CodeRecord::Comments) << QStringLiteral("ok 😀") << QStringLiteral("😀");
+    QTest::newRow("hangul in code")
+        << int(CodeRecord::Code) << QStringLiteral("한") << QStringLiteral("한");
+    QTest::newRow("lone surrogate")
+        << int(CodeRecord::Name) << QString(QChar(0xD800)) << QString(QChar(0xD800));
 }
 
 void TestCodeRecord::unencodableRefused()

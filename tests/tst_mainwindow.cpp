@@ -16,8 +16,7 @@
 #include <QToolBar>
 #include <QTreeView>
 
-class TestMainWindow : public QObject
-{
+class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -51,13 +50,12 @@ private:
 void TestMainWindow::init()
 {
     const CodeRecord add = TestLibrary::record(QStringLiteral("加法"), QStringLiteral("逻辑操作"),
-                                               QStringLiteral("说明一\r\n说明二"),
-                                               QStringLiteral("DATA EQU 30H"),
-                                               QStringLiteral("MOV A,#1"));
+        QStringLiteral("说明一\r\n说明二"), QStringLiteral("DATA EQU 30H"),
+        QStringLiteral("MOV A,#1"));
     QVERIFY(TestLibrary::writeCode(m_dir.path(), QStringLiteral("add.cod"), add));
     QVERIFY(TestLibrary::writeCode(m_dir.path(), QStringLiteral("sub.cod"),
-                                   TestLibrary::record(QStringLiteral("减法"), QStringLiteral("逻辑操作"),
-                                                       QStringLiteral("second"))));
+        TestLibrary::record(
+            QStringLiteral("减法"), QStringLiteral("逻辑操作"), QStringLiteral("second"))));
     m_window = std::make_unique<frmMain>(m_dir.path());
 }
 
@@ -68,15 +66,15 @@ void TestMainWindow::resizeRule_data()
     QTest::addColumn<QList<float>>("expected"); // tree, comments, declarations, code
 
     QTest::newRow("worked example") << 8400.f << 7300.f
-                                    << QList<float> { 10, 810, 2025, 5295,     2135, 810, 6075, 847.5,
-                                                      2135, 1757.5, 6075, 1695, 2135, 3552.5, 6075, 2542.5 };
+                                    << QList<float> { 10, 810, 2025, 5295, 2135, 810, 6075, 847.5,
+                                           2135, 1757.5, 6075, 1695, 2135, 3552.5, 6075, 2542.5 };
     // 910 + toolbar + status: the tree is 210 high, the panes are 0 high.
     QTest::newRow("panes vanish") << 8400.f << 2215.f
-                                  << QList<float> { 10, 810, 2025, 210,   2135, 810, 6075, 0,
-                                                    2135, 910, 6075, 0,   2135, 1010, 6075, 0 };
-    QTest::newRow("too small: clamped") << 200.f << 1000.f
-                                        << QList<float> { 10, 810, 0, 0,  110, 810, 0, 0,
-                                                          110, 910, 0, 0,  110, 1010, 0, 0 };
+                                  << QList<float> { 10, 810, 2025, 210, 2135, 810, 6075, 0, 2135,
+                                         910, 6075, 0, 2135, 1010, 6075, 0 };
+    QTest::newRow("too small: clamped")
+        << 200.f << 1000.f
+        << QList<float> { 10, 810, 0, 0, 110, 810, 0, 0, 110, 910, 0, 0, 110, 1010, 0, 0 };
 }
 
 void TestMainWindow::resizeRule()
@@ -112,19 +110,18 @@ void TestMainWindow::windowFollowsRule()
         const QRect frame = m_window->frameGeometry();
         const auto snap = [](float v) { return Twips::fromPixels(Twips::toPixels(v)); };
         return applyResizeRule(Twips::fromPixels(frame.width()), Twips::fromPixels(frame.height()),
-                               Twips::fromPixels(toolbar->height()),
-                               Twips::fromPixels(status->height()), snap);
+            Twips::fromPixels(toolbar->height()), Twips::fromPixels(status->height()), snap);
     };
-    const auto rect = [](const PaneLayout::Box &b) {
-        return Twips::rect(b.left, b.top, b.width, b.height);
-    };
+    const auto rect
+        = [](const PaneLayout::Box &b) { return Twips::rect(b.left, b.top, b.width, b.height); };
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     for (const QSize size : { QSize(560, 486), QSize(800, 600), QSize(240, 80) }) {
         m_window->resize(size);
         QTRY_COMPARE(m_window->size(), size);
         const PaneLayout l = expected();
-        QCOMPARE(m_window->findChild<QTreeView *>(QStringLiteral("tvCodes"))->geometry(), rect(l.tree));
+        QCOMPARE(
+            m_window->findChild<QTreeView *>(QStringLiteral("tvCodes"))->geometry(), rect(l.tree));
         QCOMPARE(pane("txtComments")->geometry(), rect(l.comments));
         QCOMPARE(pane("txtDeclarations")->geometry(), rect(l.declarations));
         QCOMPARE(pane("txtCode")->geometry(), rect(l.code));
@@ -152,11 +149,21 @@ void TestMainWindow::controls_data()
     QTest::addColumn<bool>("bold");
     QTest::addColumn<QColor>("textColor");
 
-    QTest::newRow("tvCodes") << "tvCodes" << "类别列表" << "宋体" << false << QColor();
-    QTest::newRow("txtComments") << "txtComments" << "代码说明" << "Tahoma" << false << QColor(255, 128, 255);
-    QTest::newRow("txtDeclarations") << "txtDeclarations" << "声明" << "Tahoma" << false << QColor(0, 0, 64);
-    QTest::newRow("txtCode") << "txtCode" << "原代码" << "Tahoma" << false << QColor(0, 0, 0);
-    QTest::newRow("Panel1") << "Panel1" << "" << "Tahoma" << true << QColor();
+    QTest::newRow("tvCodes") << "tvCodes"
+                             << "类别列表"
+                             << "宋体" << false << QColor();
+    QTest::newRow("txtComments") << "txtComments"
+                                 << "代码说明"
+                                 << "Tahoma" << false << QColor(255, 128, 255);
+    QTest::newRow("txtDeclarations") << "txtDeclarations"
+                                     << "声明"
+                                     << "Tahoma" << false << QColor(0, 0, 64);
+    QTest::newRow("txtCode") << "txtCode"
+                             << "原代码"
+                             << "Tahoma" << false << QColor(0, 0, 0);
+    QTest::newRow("Panel1") << "Panel1"
+                            << ""
+                            << "Tahoma" << true << QColor();
 }
 
 void TestMainWindow::controls()
@@ -187,13 +194,15 @@ void TestMainWindow::menuAndToolbar()
     const auto text = [this](const char *name) {
         return m_window->findChild<QObject *>(QLatin1String(name))->property("text").toString();
     };
-    QCOMPARE(m_window->findChild<QMenu *>(QStringLiteral("mnuFile"))->title(), QStringLiteral("文件"));
+    QCOMPARE(
+        m_window->findChild<QMenu *>(QStringLiteral("mnuFile"))->title(), QStringLiteral("文件"));
     QCOMPARE(text("mnuAbout"), QStringLiteral("关于"));
     QCOMPARE(text("mnuExit"), QStringLiteral("退出"));
     QVERIFY(m_window->findChild<QAction *>(QStringLiteral("mnuSep1"))->isSeparator());
     QCOMPARE(text("Add"), QStringLiteral("新建代码"));
     QCOMPARE(text("Find"), QStringLiteral("查找"));
-    QCOMPARE(m_window->findChild<QAction *>(QStringLiteral("Add"))->toolTip(), QStringLiteral("添加代码"));
+    QCOMPARE(m_window->findChild<QAction *>(QStringLiteral("Add"))->toolTip(),
+        QStringLiteral("添加代码"));
     QCOMPARE(m_window->font(), Fonts::windowFont());
     QCOMPARE(panel("Panel2"), QStringLiteral("2 Code(s)"));
 }
@@ -204,17 +213,16 @@ void TestMainWindow::viewerShowsCode()
     for (int click = 0; click < 2; ++click) {
         m_window->tvCodes_NodeClick(node);
         QCOMPARE(pane("txtComments")->toPlainText(),
-                 QStringLiteral("说明一\n说明二") + QString(1500 - 8, u' '));
+            QStringLiteral("说明一\n说明二") + QString(1500 - 8, u' '));
         QCOMPARE(pane("txtDeclarations")->toPlainText().trimmed(), QStringLiteral("DATA EQU 30H"));
         QCOMPARE(pane("txtDeclarations")->toPlainText().size(), 1500);
         QCOMPARE(pane("txtCode")->toPlainText().trimmed(), QStringLiteral("MOV A,#1"));
         QCOMPARE(panel("Panel1"), QStringLiteral("Code: 逻辑操作"));
         // Each click reads the file again.
         QVERIFY(TestLibrary::writeCode(m_dir.path(), QStringLiteral("add.cod"),
-                                       TestLibrary::record(QStringLiteral("加法"), QStringLiteral("逻辑操作"),
-                                                           QStringLiteral("说明一\r\n说明二"),
-                                                           QStringLiteral("DATA EQU 30H"),
-                                                           QStringLiteral("MOV A,#1"))));
+            TestLibrary::record(QStringLiteral("加法"), QStringLiteral("逻辑操作"),
+                QStringLiteral("说明一\r\n说明二"), QStringLiteral("DATA EQU 30H"),
+                QStringLiteral("MOV A,#1"))));
     }
 }
 

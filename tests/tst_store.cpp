@@ -6,13 +6,11 @@
 
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <cerrno>
 
 using namespace modProgramVars;
 
-class TestStore : public QObject
-{
+class TestStore : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { fileOps() = FileOps::system(); }
@@ -38,15 +36,16 @@ private:
 void TestStore::saveWritesWholeRecord()
 {
     QTemporaryDir dir;
-    const CodeRecord r = TestLibrary::record(QStringLiteral("abc"), QStringLiteral("其他"),
-                                             QStringLiteral("说明"));
+    const CodeRecord r = TestLibrary::record(
+        QStringLiteral("abc"), QStringLiteral("其他"), QStringLiteral("说明"));
     QString error;
     QVERIFY2(SaveCodeRecord(r, dir.filePath(QStringLiteral("abc.cod")), &error), qPrintable(error));
     QCOMPARE(TestLibrary::entries(dir.path()), QStringList { QStringLiteral("abc.cod") });
     const QByteArray bytes = TestLibrary::readFile(dir.filePath(QStringLiteral("abc.cod")));
     QCOMPARE(bytes, TestLibrary::bytes(r));
     CodeRecord back;
-    QVERIFY(ReadCodeRecord(QFile::encodeName(dir.filePath(QStringLiteral("abc.cod"))), &back, &error));
+    QVERIFY(
+        ReadCodeRecord(QFile::encodeName(dir.filePath(QStringLiteral("abc.cod"))), &back, &error));
     for (int f = 0; f < CodeRecord::FieldCount; ++f)
         QCOMPARE(back.field(CodeRecord::Field(f)), r.field(CodeRecord::Field(f)));
 }
@@ -65,9 +64,18 @@ void TestStore::saveReplacesInPlace()
 
 namespace {
 int failAt; // which call fails: 0 write, 1 fsync, 2 rename
-ssize_t failingWrite(int, const void *, size_t) { return errno = ENOSPC, -1; }
-int failingFsync(int) { return errno = EIO, -1; }
-int failingRename(const char *, const char *) { return errno = EIO, -1; }
+ssize_t failingWrite(int, const void *, size_t)
+{
+    return errno = ENOSPC, -1;
+}
+int failingFsync(int)
+{
+    return errno = EIO, -1;
+}
+int failingRename(const char *, const char *)
+{
+    return errno = EIO, -1;
+}
 } // namespace
 
 void TestStore::failedWriteKeepsOldFile_data()
@@ -83,7 +91,8 @@ void TestStore::failedWriteKeepsOldFile()
 {
     QFETCH(int, step);
     QTemporaryDir dir;
-    const CodeRecord old = TestLibrary::record(QStringLiteral("x"), QStringLiteral("其他"), QStringLiteral("old"));
+    const CodeRecord old
+        = TestLibrary::record(QStringLiteral("x"), QStringLiteral("其他"), QStringLiteral("old"));
     QVERIFY(TestLibrary::writeCode(dir.path(), QStringLiteral("x.cod"), old));
     if (step == 0)
         fileOps().write = failingWrite;
@@ -94,8 +103,9 @@ void TestStore::failedWriteKeepsOldFile()
     const QString path = step == 3 ? dir.filePath(QStringLiteral("missing/x.cod"))
                                    : dir.filePath(QStringLiteral("x.cod"));
     QString error;
-    QVERIFY(!SaveCodeRecord(TestLibrary::record(QStringLiteral("x"), QStringLiteral("其他"), QStringLiteral("new")),
-                            path, &error));
+    QVERIFY(!SaveCodeRecord(
+        TestLibrary::record(QStringLiteral("x"), QStringLiteral("其他"), QStringLiteral("new")),
+        path, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(TestLibrary::readFile(dir.filePath(QStringLiteral("x.cod"))), TestLibrary::bytes(old));
     QCOMPARE(TestLibrary::entries(dir.path()), QStringList { QStringLiteral("x.cod") });
@@ -106,7 +116,7 @@ void TestStore::unencodableNotWritten()
     QTemporaryDir dir;
     QString error;
     QVERIFY(!SaveCodeRecord(TestLibrary::record(QStringLiteral("x"), {}, QStringLiteral("😀")),
-                            dir.filePath(QStringLiteral("x.cod")), &error));
+        dir.filePath(QStringLiteral("x.cod")), &error));
     QVERIFY(error.contains(QStringLiteral("😀")));
     QVERIFY(TestLibrary::entries(dir.path()).isEmpty());
 }
@@ -116,7 +126,8 @@ void TestStore::readNeverCreates()
     QTemporaryDir dir;
     CodeRecord r;
     QString error;
-    QVERIFY(!ReadCodeRecord(QFile::encodeName(dir.filePath(QStringLiteral("none.cod"))), &r, &error));
+    QVERIFY(
+        !ReadCodeRecord(QFile::encodeName(dir.filePath(QStringLiteral("none.cod"))), &r, &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(TestLibrary::entries(dir.path()).isEmpty());
 }
@@ -127,7 +138,7 @@ void TestStore::readHeadAndPrefix_data()
     QTest::addColumn<int>("characters");
     QTest::addColumn<QString>("prefix");
     const QByteArray full = TestLibrary::bytes(TestLibrary::record(
-            QStringLiteral("名"), QStringLiteral("其他"), QStringLiteral("汉字ab")));
+        QStringLiteral("名"), QStringLiteral("其他"), QStringLiteral("汉字ab")));
     QTest::newRow("zero") << full << 0 << QString();
     QTest::newRow("two han") << full << 2 << QStringLiteral("汉字");
     QTest::newRow("into padding") << full << 6 << QStringLiteral("汉字ab  ");
@@ -199,7 +210,8 @@ void TestStore::listingOrderAndFilter()
     for (const char *name : { "b.cod", "B.cod", "a.cod", "C", ".hidden.cod", "a.txt" })
         QVERIFY(TestLibrary::writeFile(dir.path(), name, "x"));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub.cod")));
-    QVERIFY(QFile::link(dir.filePath(QStringLiteral("a.cod")), dir.filePath(QStringLiteral("link.cod"))));
+    QVERIFY(QFile::link(
+        dir.filePath(QStringLiteral("a.cod")), dir.filePath(QStringLiteral("link.cod"))));
     FileList list;
     QVERIFY(list.setFolder(dir.path()));
     QStringList names;
