@@ -17,15 +17,14 @@ public:
     {
         s_current = this;
         FileOps &ops = fileOps();
-        ops = FileOps::system();
-        ops.open = openHook;
-        ops.write = writeHook;
-        ops.pread = preadHook;
-        ops.fsync = fsyncHook;
-        ops.close = closeHook;
-        ops.rename = renameHook;
-        ops.unlink = unlinkHook;
-        ops.openat = openAtHook;
+        ops.open = hook<Open, &ScopedFileOps::open, &FileOps::open>;
+        ops.write = hook<Write, &ScopedFileOps::write, &FileOps::write>;
+        ops.pread = hook<Pread, &ScopedFileOps::pread, &FileOps::pread>;
+        ops.fsync = hook<Fsync, &ScopedFileOps::fsync, &FileOps::fsync>;
+        ops.close = hook<Close, &ScopedFileOps::close, &FileOps::close>;
+        ops.rename = hook<Rename, &ScopedFileOps::rename, &FileOps::rename>;
+        ops.unlink = hook<Unlink, &ScopedFileOps::unlink, &FileOps::unlink>;
+        ops.openat = hook<OpenAt, &ScopedFileOps::openat, &FileOps::openat>;
     }
     ~ScopedFileOps()
     {
@@ -61,7 +60,8 @@ public:
     }
 
 private:
-    static void note(Call call)
+    template <Call call, auto hookMember, auto systemMember, typename... Args>
+    static auto hook(Args... args) -> decltype((system().*systemMember)(args...))
     {
         int number = 0;
         {
@@ -71,52 +71,8 @@ private:
         }
         if (s_current->before)
             s_current->before(call, number);
-    }
-
-    static int openHook(const char *path, int flags, mode_t mode)
-    {
-        note(Open);
-        return s_current->open ? s_current->open(path, flags, mode)
-                               : system().open(path, flags, mode);
-    }
-    static ssize_t writeHook(int fd, const void *buffer, size_t size)
-    {
-        note(Write);
-        return s_current->write ? s_current->write(fd, buffer, size)
-                                : system().write(fd, buffer, size);
-    }
-    static ssize_t preadHook(int fd, void *buffer, size_t size, off_t offset)
-    {
-        note(Pread);
-        return s_current->pread ? s_current->pread(fd, buffer, size, offset)
-                                : system().pread(fd, buffer, size, offset);
-    }
-    static int fsyncHook(int fd)
-    {
-        note(Fsync);
-        return s_current->fsync ? s_current->fsync(fd) : system().fsync(fd);
-    }
-    static int closeHook(int fd)
-    {
-        note(Close);
-        return s_current->close ? s_current->close(fd) : system().close(fd);
-    }
-    static int renameHook(const char *from, const char *to)
-    {
-        note(Rename);
-        return s_current->rename ? s_current->rename(from, to) : system().rename(from, to);
-    }
-    static int unlinkHook(const char *path)
-    {
-        note(Unlink);
-        return s_current->unlink ? s_current->unlink(path) : system().unlink(path);
-    }
-
-    static int openAtHook(int dirFd, const char *path, int flags, mode_t mode)
-    {
-        note(OpenAt);
-        return s_current->openat ? s_current->openat(dirFd, path, flags, mode)
-                                 : system().openat(dirFd, path, flags, mode);
+        const auto &given = s_current->*hookMember;
+        return given ? given(args...) : (system().*systemMember)(args...);
     }
 
     static inline ScopedFileOps *s_current = nullptr;

@@ -2,6 +2,7 @@
 // writes that fail.
 #include "CodeTreeModel.h"
 #include "FileOps.h"
+#include "ScopedFileOps.h"
 #include "frmNewCode.h"
 #include "tst_dialogs_support.h"
 
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 
 using DialogTest::AddOutcome;
 using DialogTest::CodeEntry;
@@ -36,13 +38,12 @@ QString reasonText(int error)
     return QString::fromLocal8Bit(strerror(error));
 }
 
-// Entries of a folder that a failed or refused Add might have left.
-QStringList strayEntries(const QString &folder, const QString &stem)
+// The entries of /tmp that a write under a refused name could create.
+QStringList tmpCandidates()
 {
     QStringList found;
-    for (const QString &entry : TestLibrary::entries(folder)) {
-        if (entry.startsWith(QLatin1String(".quillbank-"))
-            || (!stem.isEmpty() && entry.startsWith(stem)))
+    for (const QString &entry : TestLibrary::entries(QStringLiteral("/tmp"))) {
+        if (entry.endsWith(QLatin1String(".cod")) || entry.startsWith(QLatin1String(".quillbank-")))
             found << entry;
     }
     return found;
@@ -55,10 +56,8 @@ class TestNewCodeChecks : public QObject {
 private slots:
     void init();
     void cleanup();
-    void refusedNames_data();
-    void refusedNames();
-    void refusedWithoutCategory();
-    void refusedUnencodableText();
+    void refused_data();
+    void refused();
     void replace_data();
     void replace();
     void replaceKeepsTheCodesFile();
@@ -112,95 +111,120 @@ void TestNewCodeChecks::cleanup()
     m_dir.reset();
 }
 
-void TestNewCodeChecks::refusedNames_data()
+// Refused entries: a message naming why, the dialog still up with what was
+// typed, no write attempted through the FileOps seam, and nothing new in
+// the folder, its parent or /tmp.
+void TestNewCodeChecks::refused_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("why"); // part of the message
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QString>("comments");
+    QTest::addColumn<QString>("why"); // parts of the message, '|' between them
 
     const QString leadingDot = QStringLiteral("以“.”开头");
     const QString separator = QStringLiteral("不能包含以下字符");
     const QString reserved = QStringLiteral("系统保留的设备名");
     const QString control = QStringLiteral("控制字符");
     const QString empty = QStringLiteral("不能为空");
-    QTest::newRow("parent folder") << "../x" << leadingDot;
-    QTest::newRow("parent folder, backslash") << "..\\x" << leadingDot;
-    QTest::newRow("absolute path") << "/tmp/x" << separator;
-    QTest::newRow("slash") << "a/b" << separator;
-    QTest::newRow("backslash") << "a\\b" << separator;
-    QTest::newRow("colon") << "a:b" << separator;
-    QTest::newRow("device") << "CON" << reserved;
-    QTest::newRow("device with extension") << "lpt1.txt" << reserved;
-    QTest::newRow("dot") << "." << QStringLiteral("“.”或“..”");
-    QTest::newRow("dot dot") << ".." << QStringLiteral("“.”或“..”");
-    QTest::newRow("hidden") << ".hidden" << leadingDot;
-    QTest::newRow("trailing dot") << "x." << QStringLiteral("以“.”结尾");
-    QTest::newRow("control character") << "a\x01"
-                                          "b"
-                                       << control;
-    QTest::newRow("NUL") << QString(u'a') + QChar(0) + u'b' << control;
-    QTest::newRow("tab") << "a\tb" << control;
-    QTest::newRow("unencodable") << QStringLiteral("😀") << QStringLiteral("GBK");
-    QTest::newRow("empty") << "" << empty;
-    QTest::newRow("spaces only") << "    " << empty;
-    QTest::newRow("category name") << "其他" << QStringLiteral("种类");
-    QTest::newRow("category name with spaces") << " 逻辑操作 " << QStringLiteral("种类");
+    const QString dots = QStringLiteral("“.”或“..”");
+    const QString long63(63, u'a');
+    const struct {
+        const char *title;
+        QString name;
+        QString why;
+    } names[] = {
+        { "parent folder", "../x", leadingDot },
+        { "parent folder, backslash", "..\\x", leadingDot },
+        { "absolute path", "/tmp/x", separator },
+        { "slash", "a/b", separator },
+        { "backslash", "a\\b", separator },
+        { "colon", "a:b", separator },
+        { "device", "CON", reserved },
+        { "device with extension", "lpt1.txt", reserved },
+        { "dot", ".", dots },
+        { "dot dot", "..", dots },
+        { "hidden", ".hidden", leadingDot },
+        { "trailing dot", "x.", QStringLiteral("以“.”结尾") },
+        { "control character",
+            "a\x01"
+            "b",
+            control },
+        { "NUL", QString(u'a') + QChar(0) + u'b', control },
+        { "NUL then ../x", QChar(0) + QStringLiteral("../x"), {} },
+        { "tab", "a\tb", control },
+        { "line feed", "a\nb", control },
+        { "carriage return", "a\rb", control },
+        { "escape", "a\x1b[2J", control },
+        { "delete", "a\x7f", control },
+        { "C1 control U+0085", QStringLiteral("a\u0085b"), control },
+        { "unencodable", QStringLiteral("😀"), QStringLiteral("GBK") },
+        { "empty", "", empty },
+        { "spaces only", "    ", empty },
+        { "category name", "其他", QStringLiteral("种类") },
+        { "category name with spaces", " 逻辑操作 ", QStringLiteral("种类") },
+        { "./x", "./x", {} },
+        { "x/..", "x/..", {} },
+        { "../../../../tmp/x", "../../../../tmp/x", {} },
+        { "..\\..\\x", "..\\..\\x", {} },
+        { "/", "/", {} },
+        { "\\", "\\", {} },
+        { "C:\\x", "C:\\x", {} },
+        { "\\\\server\\share\\x", "\\\\server\\share\\x", {} },
+        { "spaces around ../x", "  ../x  ", {} },
+        { "spaces around ..", "  ..  ", {} },
+        { "slash made by the 64-byte cut", long63 + "/b", {} },
+        { "trailing dot made by the 64-byte cut", long63 + ".b", {} },
+    };
+    for (const auto &n : names)
+        QTest::newRow(n.title) << n.name << kOther << QStringLiteral("说明") << n.why;
+    QTest::newRow("no category") << "x"
+                                 << "" << QStringLiteral("说明") << QStringLiteral("种类");
+    QTest::newRow("unencodable comments")
+        << "x" << kOther << QStringLiteral("笑脸😀与€") << QStringLiteral("😀|说明");
 }
 
-void TestNewCodeChecks::refusedNames()
+void TestNewCodeChecks::refused()
 {
     QFETCH(QString, name);
+    QFETCH(QString, category);
+    QFETCH(QString, comments);
     QFETCH(QString, why);
 
     const QString parent = m_dir->path();
     const QStringList folderBefore = entries();
     const QStringList parentBefore = TestLibrary::entries(parent);
-    const QString stem = name.trimmed().section(u'/', -1).section(u'\\', -1);
-    const QStringList tmpBefore
-        = strayEntries(QDir::tempPath(), stem.size() > 1 ? stem : QString());
-    const bool tmpXBefore = QFileInfo::exists(QStringLiteral("/tmp/x.cod"));
+    const QStringList tmpBefore = tmpCandidates();
 
-    const AddOutcome outcome = add({ name, kOther, "说明", "", "" });
+    ScopedFileOps ops;
+    bool wrote = false;
+    ops.open = [&](const char *path, int flags, mode_t mode) {
+        wrote = wrote || (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0;
+        return ScopedFileOps::system().open(path, flags, mode);
+    };
+    const AddOutcome outcome = add({ name, category, comments, "", "" });
     QVERIFY(outcome.stayed);
     QCOMPARE(outcome.messages.size(), 1);
-    QVERIFY2(outcome.messages.first().contains(why), qPrintable(outcome.messages.first()));
+    for (const QString &part : why.split(u'|'))
+        QVERIFY2(outcome.messages.first().contains(part), qPrintable(outcome.messages.first()));
 
+    QVERIFY(!wrote);
+    const QVector<ScopedFileOps::Call> calls = ops.calls();
+    QVERIFY(!calls.contains(ScopedFileOps::Write));
+    QVERIFY(!calls.contains(ScopedFileOps::Rename));
+    QVERIFY(!calls.contains(ScopedFileOps::Unlink));
     QCOMPARE(entries(), folderBefore);
     QCOMPARE(TestLibrary::entries(parent), parentBefore);
-    QCOMPARE(strayEntries(QDir::tempPath(), stem.size() > 1 ? stem : QString()), tmpBefore);
-    QCOMPARE(QFileInfo::exists(QStringLiteral("/tmp/x.cod")), tmpXBefore);
+    QCOMPARE(tmpCandidates(), tmpBefore);
     QCOMPARE(m_window->codeTree()->codeCount(), 2);
     QCOMPARE(countText(), QStringLiteral("2 Code(s)"));
 
     // The dialog stayed up with what was typed.
-    DialogTest::openNewCode(*m_window, [&name](frmNewCode *dialog) {
+    DialogTest::openNewCode(*m_window, [&](frmNewCode *dialog) {
         QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("txtName"))->text(), name);
         QCOMPARE(dialog->findChild<QPlainTextEdit *>(QStringLiteral("txtComments"))->toPlainText(),
-            QStringLiteral("说明"));
+            comments);
         dialog->hide();
     });
-}
-
-void TestNewCodeChecks::refusedWithoutCategory()
-{
-    const AddOutcome outcome = add({ "x", "", "说明", "", "" });
-    QVERIFY(outcome.stayed);
-    QCOMPARE(outcome.messages.size(), 1);
-    QVERIFY(outcome.messages.first().contains(QStringLiteral("种类")));
-    QCOMPARE(entries(), QStringList({ "y.cod", "z.cod" }));
-    QVERIFY(!m_window->codeTree()->containsKey(QStringLiteral("x")));
-    QCOMPARE(countText(), QStringLiteral("2 Code(s)"));
-}
-
-void TestNewCodeChecks::refusedUnencodableText()
-{
-    const AddOutcome outcome = add({ "x", kOther, QStringLiteral("笑脸😀与€"), "", "" });
-    QVERIFY(outcome.stayed);
-    QCOMPARE(outcome.messages.size(), 1);
-    QVERIFY2(outcome.messages.first().contains(QStringLiteral("😀")),
-        qPrintable(outcome.messages.first()));
-    QVERIFY(outcome.messages.first().contains(QStringLiteral("说明")));
-    QCOMPARE(entries(), QStringList({ "y.cod", "z.cod" }));
-    QCOMPARE(countText(), QStringLiteral("2 Code(s)"));
 }
 
 void TestNewCodeChecks::replace_data()
@@ -253,9 +277,7 @@ void TestNewCodeChecks::replaceKeepsTheCodesFile()
 
 void TestNewCodeChecks::replaceUnlistedFile_data()
 {
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("Yes") << true;
-    QTest::newRow("No") << false;
+    replace_data();
 }
 
 void TestNewCodeChecks::replaceUnlistedFile()

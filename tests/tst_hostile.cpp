@@ -5,7 +5,6 @@
 #include "FileList.h"
 #include "FolderHandle.h"
 #include "HostileFolder.h"
-#include "HostileHooks.h"
 #include "PaneText.h"
 #include "StderrCapture.h"
 #include "frmFind.h"

@@ -3,7 +3,6 @@
 #include "Categories.h"
 #include "CodeTreeModel.h"
 #include "HostileFolder.h"
-#include "HostileHooks.h"
 #include "PaneText.h"
 #include "ScopedFileOps.h"
 #include "StderrCapture.h"
@@ -156,6 +155,7 @@ void TestHostileLibrary::changedAfterStartup()
         break;
     }
 
+    const QStringList entries = TestLibrary::entries(dir.path());
     if (change != ReadError) {
         window.tvCodes_NodeClick(window.codeTree()->indexOfKey("good"));
         QCOMPARE(paneText(window, "txtComments"), QStringLiteral("good").leftJustified(1500));
@@ -171,6 +171,8 @@ void TestHostileLibrary::changedAfterStartup()
             QCOMPARE(paneText(window, "txtCode"),
                 PaneText::fromField(QStringLiteral("MOV AX,BX").leftJustified(1500)));
     }
+
+    QCOMPARE(TestLibrary::entries(dir.path()), entries); // nothing created or removed
 
     // Find reads past the changed file and shows the code that matches.
     if (change != ReadError) {

@@ -1,24 +1,17 @@
 // Writing and reading code files, the name check and the folder listing.
 #include "FileList.h"
-#include "FileOps.h"
 #include "TestLibrary.h"
 #include "modProgramVars.h"
 
 #include <QTemporaryDir>
 #include <QTest>
-#include <cerrno>
 
 using namespace modProgramVars;
 
 class TestStore : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { fileOps() = FileOps::system(); }
-
-    void saveWritesWholeRecord();
     void saveReplacesInPlace();
-    void failedWriteKeepsOldFile_data();
-    void failedWriteKeepsOldFile();
     void unencodableNotWritten();
     void readNeverCreates();
     void readHeadAndPrefix_data();
@@ -33,23 +26,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TestStore::saveWritesWholeRecord()
-{
-    QTemporaryDir dir;
-    const CodeRecord r = TestLibrary::record(
-        QStringLiteral("abc"), QStringLiteral("其他"), QStringLiteral("说明"));
-    QString error;
-    QVERIFY2(SaveCodeRecord(r, dir.filePath(QStringLiteral("abc.cod")), &error), qPrintable(error));
-    QCOMPARE(TestLibrary::entries(dir.path()), QStringList { QStringLiteral("abc.cod") });
-    const QByteArray bytes = TestLibrary::readFile(dir.filePath(QStringLiteral("abc.cod")));
-    QCOMPARE(bytes, TestLibrary::bytes(r));
-    CodeRecord back;
-    QVERIFY(
-        ReadCodeRecord(QFile::encodeName(dir.filePath(QStringLiteral("abc.cod"))), &back, &error));
-    for (int f = 0; f < CodeRecord::FieldCount; ++f)
-        QCOMPARE(back.field(CodeRecord::Field(f)), r.field(CodeRecord::Field(f)));
-}
-
 void TestStore::saveReplacesInPlace()
 {
     QTemporaryDir dir;
@@ -59,55 +35,6 @@ void TestStore::saveReplacesInPlace()
     const CodeRecord r = TestLibrary::record(QStringLiteral("x"), QStringLiteral("其他"));
     QVERIFY(SaveCodeRecord(r, path, &error));
     QCOMPARE(TestLibrary::readFile(path), TestLibrary::bytes(r));
-    QCOMPARE(TestLibrary::entries(dir.path()), QStringList { QStringLiteral("x.cod") });
-}
-
-namespace {
-int failAt; // which call fails: 0 write, 1 fsync, 2 rename
-ssize_t failingWrite(int, const void *, size_t)
-{
-    return errno = ENOSPC, -1;
-}
-int failingFsync(int)
-{
-    return errno = EIO, -1;
-}
-int failingRename(const char *, const char *)
-{
-    return errno = EIO, -1;
-}
-} // namespace
-
-void TestStore::failedWriteKeepsOldFile_data()
-{
-    QTest::addColumn<int>("step");
-    QTest::newRow("disk full at write") << 0;
-    QTest::newRow("i/o error at fsync") << 1;
-    QTest::newRow("i/o error at rename") << 2;
-    QTest::newRow("folder missing") << 3;
-}
-
-void TestStore::failedWriteKeepsOldFile()
-{
-    QFETCH(int, step);
-    QTemporaryDir dir;
-    const CodeRecord old
-        = TestLibrary::record(QStringLiteral("x"), QStringLiteral("其他"), QStringLiteral("old"));
-    QVERIFY(TestLibrary::writeCode(dir.path(), QStringLiteral("x.cod"), old));
-    if (step == 0)
-        fileOps().write = failingWrite;
-    else if (step == 1)
-        fileOps().fsync = failingFsync;
-    else if (step == 2)
-        fileOps().rename = failingRename;
-    const QString path = step == 3 ? dir.filePath(QStringLiteral("missing/x.cod"))
-                                   : dir.filePath(QStringLiteral("x.cod"));
-    QString error;
-    QVERIFY(!SaveCodeRecord(
-        TestLibrary::record(QStringLiteral("x"), QStringLiteral("其他"), QStringLiteral("new")),
-        path, &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(TestLibrary::readFile(dir.filePath(QStringLiteral("x.cod"))), TestLibrary::bytes(old));
     QCOMPARE(TestLibrary::entries(dir.path()), QStringList { QStringLiteral("x.cod") });
 }
 
