@@ -52,12 +52,11 @@ private slots:
     void search();
     void matchLeavesSelectionAndPanel1();
     void cancelKeepsText();
-    void closeBoxGivesFreshDialog();
     void listsFolderAfresh();
     void unreadableFileSkipped();
     void readsOnlyNeededBytes();
-    void missingFolder();
-    void emptyFolder();
+    void folderWithoutCodes_data();
+    void folderWithoutCodes();
 
 private:
     // Types `text` and clicks Find; m_answerer then tells the message boxes
@@ -295,27 +294,22 @@ void TestFind::cancelKeepsText()
         dialog->hide();
     });
     QCOMPARE(paneText("txtCode"), QStringLiteral("before"));
-    // After a search the next showing starts afresh.
+    // After a search, or the close box, the next showing starts afresh.
     search(QStringLiteral("Alpha"));
-    open([](frmFind *dialog) {
-        QVERIFY(dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->text().isEmpty());
-        dialog->hide();
-    });
-}
-
-void TestFind::closeBoxGivesFreshDialog()
-{
-    QPointer<frmFind> first;
-    open([&first](frmFind *dialog) {
-        first = dialog;
-        dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("abc"));
-        dialog->close();
-    });
-    QVERIFY(!first);
-    open([](frmFind *dialog) {
-        QVERIFY(dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->text().isEmpty());
-        dialog->hide();
-    });
+    for (int round = 0; round < 2; ++round) {
+        open([&first, round](frmFind *dialog) {
+            QVERIFY(dialog != first.data());
+            QVERIFY(dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->text().isEmpty());
+            first = dialog;
+            dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("abc"));
+            if (round == 0)
+                dialog->close();
+            else
+                dialog->hide();
+        });
+        if (round == 0)
+            QVERIFY(!first); // destroyed
+    }
 }
 
 void TestFind::listsFolderAfresh()
@@ -353,27 +347,29 @@ void TestFind::readsOnlyNeededBytes()
             { "3064+10", "3064+10", "3064+10", "3064+10", "3064+10", "3064+10", "0+4692" }));
 }
 
-void TestFind::missingFolder()
+void TestFind::folderWithoutCodes_data()
 {
-    QVERIFY(QDir(m_folder).removeRecursively());
-    markPanes();
-    search(QStringLiteral("Alpha"));
-    const MessageBoxAnswerer *answers = m_answerer.get();
-    QCOMPARE(answers->texts.size(), 1);
-    QVERIFY(answers->texts.first().contains(QStringLiteral("无法打开代码库文件夹")));
-    QCOMPARE(paneText("txtCode"), QStringLiteral("before"));
-    QVERIFY(!QFileInfo::exists(m_folder));
+    QTest::addColumn<bool>("missing");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << true << QStringLiteral("无法打开代码库文件夹");
+    QTest::newRow("empty") << false << QStringLiteral("没有可以读取的代码");
 }
 
-void TestFind::emptyFolder()
+void TestFind::folderWithoutCodes()
 {
+    QFETCH(bool, missing);
+    QFETCH(QString, message);
+    if (missing)
+        QVERIFY(QDir(m_folder).removeRecursively());
     for (const QString &entry : TestLibrary::entries(m_folder))
         QVERIFY(QFile::remove(m_folder + u'/' + entry));
     markPanes();
     search(QString());
     QCOMPARE(m_answerer->texts.size(), 1);
-    QVERIFY(m_answerer->texts.first().contains(QStringLiteral("没有可以读取的代码")));
-    QCOMPARE(paneText("txtComments"), QStringLiteral("before"));
+    QVERIFY(m_answerer->texts.first().contains(message));
+    for (const char *name : { "txtComments", "txtDeclarations", "txtCode" })
+        QCOMPARE(paneText(name), QStringLiteral("before"));
+    QCOMPARE(QFileInfo::exists(m_folder), !missing);
 }
 
 QTEST_MAIN(TestFind)

@@ -211,12 +211,8 @@ void TestNewCode::addsCode()
     QVERIFY(!kept->isVisible());
     open([kept](frmNewCode *dialog) {
         QCOMPARE(dialog, kept.data());
-        QCOMPARE(
-            dialog->findChild<QLineEdit *>(QStringLiteral("txtName"))->text(), QStringLiteral("x"));
-        QCOMPARE(
-            dialog->findChild<QComboBox *>(QStringLiteral("cmbCategory"))->currentText(), kOther);
-        QCOMPARE(dialog->findChild<QPlainTextEdit *>(QStringLiteral("txtCode"))->toPlainText(),
-            QStringLiteral("MOV A,#1"));
+        QCOMPARE(DialogTest::typed(dialog),
+            QStringList({ "x", kOther, "第一行\n第二行", "DATA EQU 30H", "MOV A,#1" }));
         dialog->hide();
     });
 
@@ -263,14 +259,8 @@ void TestNewCode::cancelKeepsTexts()
     QVERIFY(!m_window->codeTree()->containsKey(QStringLiteral("typed")));
     QCOMPARE(countText(), QStringLiteral("2 Code(s)"));
     open([](frmNewCode *dialog) {
-        QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("txtName"))->text(),
-            QStringLiteral("typed"));
         QCOMPARE(
-            dialog->findChild<QComboBox *>(QStringLiteral("cmbCategory"))->currentText(), kOther);
-        QCOMPARE(dialog->findChild<QPlainTextEdit *>(QStringLiteral("txtComments"))->toPlainText(),
-            QStringLiteral("说明"));
-        QCOMPARE(dialog->findChild<QPlainTextEdit *>(QStringLiteral("txtCode"))->toPlainText(),
-            QStringLiteral("代码"));
+            DialogTest::typed(dialog), QStringList({ "typed", kOther, "说明", "声明", "代码" }));
         dialog->hide();
     });
 }
@@ -286,11 +276,8 @@ void TestNewCode::closeBoxGivesFreshDialog()
     QVERIFY(!first); // destroyed
     QCOMPARE(entries(), QStringList({ "y.cod", "z.cod" }));
     open([](frmNewCode *dialog) {
-        QVERIFY(dialog->findChild<QLineEdit *>(QStringLiteral("txtName"))->text().isEmpty());
+        QCOMPARE(DialogTest::typed(dialog), QStringList({ "", "", "", "", "" }));
         QCOMPARE(dialog->findChild<QComboBox *>(QStringLiteral("cmbCategory"))->currentIndex(), -1);
-        QVERIFY(dialog->findChild<QPlainTextEdit *>(QStringLiteral("txtComments"))
-                    ->toPlainText()
-                    .isEmpty());
         dialog->hide();
     });
 }

@@ -128,6 +128,17 @@ inline void fillNewCode(frmNewCode *dialog, const CodeEntry &entry)
     dialog->findChild<QPlainTextEdit *>(QStringLiteral("txtCode"))->setPlainText(entry.code);
 }
 
+// What the New-code dialog holds: name, category, comments, declarations
+// and code.
+inline QStringList typed(frmNewCode *dialog)
+{
+    QStringList texts { dialog->findChild<QLineEdit *>(QStringLiteral("txtName"))->text(),
+        dialog->findChild<QComboBox *>(QStringLiteral("cmbCategory"))->currentText() };
+    for (const char *name : { "txtComments", "txtDeclarations", "txtCode" })
+        texts << dialog->findChild<QPlainTextEdit *>(QLatin1String(name))->toPlainText();
+    return texts;
+}
+
 // Shows the New-code dialog through the toolbar's Add command.
 inline void openNewCode(
     frmMain &window, const std::function<void(frmNewCode *)> &steps, bool *leftOpen = nullptr)
