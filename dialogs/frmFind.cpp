@@ -1,6 +1,7 @@
 #include "frmFind.h"
 
 #include "CodeRecord.h"
+#include "Controls.h"
 #include "FileList.h"
 #include "FolderHandle.h"
 #include "LogLine.h"
@@ -14,18 +15,6 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
-#include <cstdio>
-
-namespace {
-
-template <typename Widget> Widget *named(Widget *widget, const char *name, const QRect &geometry)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-} // namespace
 
 frmFind::frmFind(frmMain *owner)
     : ModalDialog(owner)
@@ -43,25 +32,25 @@ frmFind::frmFind(frmMain *owner)
     move(Twips::toPixels(4365), Twips::toPixels(4170));
 
     // Sized to its text from its design position, the text centred.
-    m_label1 = named(
+    m_label1 = Controls::named(
         new QLabel(QStringLiteral("查找目标："), this), "Label1", Twips::rect(120, 240, 915, 180));
     m_label1->setAlignment(Qt::AlignCenter);
     m_label1->resize(m_label1->sizeHint());
 
-    m_text1 = named(new QLineEdit(this), "Text1", Twips::rect(1080, 120, 3975, 375));
-    m_command1 = named(new QPushButton(QStringLiteral("查找"), this), "Command1",
+    m_text1 = Controls::named(new QLineEdit(this), "Text1", Twips::rect(1080, 120, 3975, 375));
+    m_command1 = Controls::named(new QPushButton(QStringLiteral("查找"), this), "Command1",
         Twips::rect(5400, 120, 855, 375));
-    m_command2 = named(new QPushButton(QStringLiteral("取消"), this), "Command2",
+    m_command2 = Controls::named(new QPushButton(QStringLiteral("取消"), this), "Command2",
         Twips::rect(5400, 1080, 855, 375));
     for (QPushButton *button : { m_command1, m_command2 }) {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
-    m_frame1 = named(
+    m_frame1 = Controls::named(
         new QGroupBox(QStringLiteral("说明"), this), "Frame1", Twips::rect(240, 840, 4935, 1335));
-    m_label2 = named(new QLabel(QStringLiteral("请输入全名(暂时还不支持模糊查询).例如:"
-                                               "浮点数代数值比较（不影响待比较操作数）."),
-                         m_frame1),
+    m_label2 = Controls::named(new QLabel(QStringLiteral("请输入全名(暂时还不支持模糊查询).例如:"
+                                                         "浮点数代数值比较（不影响待比较操作数）."),
+                                   m_frame1),
         "Label2", Twips::rect(360, 360, 4215, 735));
     m_label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_label2->setWordWrap(true);

@@ -3,6 +3,7 @@
 #include "Categories.h"
 #include "CodeRecord.h"
 #include "CodeTreeModel.h"
+#include "Controls.h"
 #include "Fonts.h"
 #include "LogLine.h"
 #include "MessageBoxes.h"
@@ -19,21 +20,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <cstdio>
 
 namespace {
-
-template <typename Widget> Widget *named(Widget *widget, const char *name, const QRect &geometry)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
 
 QPushButton *createButton(
     const char *name, const QString &text, const QRect &geometry, QWidget *parent)
 {
-    auto *button = named(new QPushButton(text, parent), name, geometry);
+    auto *button = Controls::named(new QPushButton(text, parent), name, geometry);
     // Neither button is the dialog's default button.
     button->setAutoDefault(false);
     button->setDefault(false);
@@ -54,22 +47,21 @@ frmNewCode::frmNewCode(frmMain *owner)
     centreOnScreen(size());
 
     // Labels first, so that the boxes beside them are drawn over them.
-    m_label1 = named(
+    m_label1 = Controls::named(
         new QLabel(QStringLiteral("名称："), this), "Label1", Twips::rect(120, 120, 1575, 255));
-    m_label2 = named(
+    m_label2 = Controls::named(
         new QLabel(QStringLiteral("种类："), this), "Label2", Twips::rect(120, 600, 1335, 255));
     for (QLabel *label : { m_label1, m_label2 })
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    m_txtName = named(new QLineEdit(this), "txtName", Twips::rect(840, 120, 4455, 360));
-    m_cmbCategory = named(new QComboBox(this), "cmbCategory", Twips::rect(1080, 600, 4215, 360));
+    m_txtName = Controls::named(new QLineEdit(this), "txtName", Twips::rect(840, 120, 4455, 360));
+    m_cmbCategory
+        = Controls::named(new QComboBox(this), "cmbCategory", Twips::rect(1080, 600, 4215, 360));
     m_cmbCategory->addItems(Categories::dialogOrder());
     m_cmbCategory->setCurrentIndex(-1);
 
     m_txtComments = createTextBox("txtComments", Twips::rect(120, 1080, 5175, 975));
-    QPalette palette = m_txtComments->palette();
-    palette.setColor(QPalette::Text, QColor(255, 0, 255));
-    m_txtComments->setPalette(palette);
+    Controls::setTextColor(m_txtComments, QColor(255, 0, 255));
     m_txtDeclarations = createTextBox("txtDeclarations", Twips::rect(120, 2160, 5175, 1455));
     m_txtCode = createTextBox("txtCode", Twips::rect(120, 3720, 5175, 1095));
 
@@ -91,11 +83,7 @@ frmNewCode::frmNewCode(frmMain *owner)
 
 QPlainTextEdit *frmNewCode::createTextBox(const char *name, const QRect &geometry)
 {
-    auto *box = named(new QPlainTextEdit(this), name, geometry);
-    box->setFont(Fonts::textFont());
-    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *box = Controls::createTextBox(this, name, geometry);
     // Tab moves on to the next control; Ctrl+Tab types a tab.
     box->setTabChangesFocus(true);
     box->installEventFilter(this);

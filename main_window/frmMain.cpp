@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "CodeTreeModel.h"
+#include "Controls.h"
 #include "FileList.h"
 #include "Fonts.h"
 #include "ResizeRule.h"
@@ -164,30 +165,28 @@ void frmMain::createTree()
         [this](const QModelIndex &current) { onCurrentNodeChanged(current); });
 }
 
-QPlainTextEdit *frmMain::createPane(
-    const char *name, const QString &toolTip, const QColor &textColor)
-{
-    auto *pane = new QPlainTextEdit(m_client);
-    pane->setObjectName(QString::fromLatin1(name));
-    pane->setFont(Fonts::textFont());
-    pane->setToolTip(toolTip);
-    pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QPalette palette = pane->palette();
-    palette.setColor(QPalette::Text, textColor);
-    pane->setPalette(palette);
-    return pane;
-}
-
 void frmMain::createPanes()
 {
-    m_txtComments = createPane("txtComments", QStringLiteral("代码说明"), QColor(255, 128, 255));
-    m_txtComments->setGeometry(Twips::rect(2760, 840, 5175, 975));
-    m_txtDeclarations = createPane("txtDeclarations", QStringLiteral("声明"), QColor(0, 0, 64));
-    m_txtDeclarations->setGeometry(Twips::rect(2760, 1920, 5175, 1455));
-    m_txtCode = createPane("txtCode", QStringLiteral("原代码"), QColor(0, 0, 0));
-    m_txtCode->setGeometry(Twips::rect(2760, 3480, 5175, 1095));
+    struct Pane {
+        QPlainTextEdit **member;
+        const char *name;
+        QString toolTip;
+        QColor color;
+        QRect geometry;
+    };
+    const Pane panes[] = {
+        { &m_txtComments, "txtComments", QStringLiteral("代码说明"), QColor(255, 128, 255),
+            Twips::rect(2760, 840, 5175, 975) },
+        { &m_txtDeclarations, "txtDeclarations", QStringLiteral("声明"), QColor(0, 0, 64),
+            Twips::rect(2760, 1920, 5175, 1455) },
+        { &m_txtCode, "txtCode", QStringLiteral("原代码"), QColor(0, 0, 0),
+            Twips::rect(2760, 3480, 5175, 1095) },
+    };
+    for (const Pane &p : panes) {
+        *p.member = Controls::createTextBox(m_client, p.name, p.geometry);
+        (*p.member)->setToolTip(p.toolTip);
+        Controls::setTextColor(*p.member, p.color);
+    }
     QPalette palette = m_txtCode->palette();
     palette.setColor(QPalette::Base, QColor(255, 255, 255));
     m_txtCode->setPalette(palette);

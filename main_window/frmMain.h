@@ -61,7 +61,6 @@ private:
     void createStatusBar();
     void createTree();
     void createPanes();
-    QPlainTextEdit *createPane(const char *name, const QString &toolTip, const QColor &textColor);
     void setTabOrder();
     void reportSkippedFiles();
     void onCurrentNodeChanged(const QModelIndex &current);

@@ -1,0 +1,26 @@
+#include "Controls.h"
+
+#include "Fonts.h"
+
+#include <QPlainTextEdit>
+
+namespace Controls {
+
+QPlainTextEdit *createTextBox(QWidget *parent, const char *name, const QRect &geometry)
+{
+    auto *box = named(new QPlainTextEdit(parent), name, geometry);
+    box->setFont(Fonts::textFont());
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return box;
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
+}
+
+} // namespace Controls

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QColor;
+class QPlainTextEdit;
+class QWidget;
+
+// Small helpers for building the program's windows from their designs.
+namespace Controls {
+
+// Gives a control its name and its place (in pixels).
+template <typename Widget> Widget *named(Widget *widget, const char *name, const QRect &geometry)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// A multi-line text box as the program's windows use them: Tahoma 9.75 pt,
+// word wrap, a vertical scroll bar only.
+QPlainTextEdit *createTextBox(QWidget *parent, const char *name, const QRect &geometry);
+
+void setTextColor(QWidget *widget, const QColor &color);
+
+} // namespace Controls
