@@ -1,46 +1,61 @@
-// Start-up, the viewer and the reads of Find on library folders holding
-// entries meant to stop, hang or confuse them: each entry is either taken
-// in as the code it holds or skipped with its reason, and nothing else.
+// Start-up, the viewer and Find on library folders holding entries meant to
+// stop, hang or confuse them, there at start-up or appearing after it: each
+// entry is taken in as the code it holds or skipped with its reason, and
+// nothing else. Also a library of 40,000 files.
+#include "Categories.h"
 #include "CodeTreeModel.h"
 #include "FileList.h"
 #include "FolderHandle.h"
-#include "HostileFolder.h"
 #include "PaneText.h"
-#include "StderrCapture.h"
+#include "ScopedFileOps.h"
+#include "TestLibrary.h"
 #include "frmFind.h"
 #include "frmMain.h"
 #include "modProgramVars.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
+#include <QSet>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+#include <cerrno>
 #include <cstring>
-
-using HostileFolder::code;
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-enum Kind { Regular, Directory, Fifo, DanglingLink, LinkLoop, LinkToGood, Faulty };
+const QString other = QStringLiteral("其他");
 
-struct Row {
-    const char *title;
-    Kind kind;
-    QByteArray fileName;
-    QByteArray content;
-    QString node; // the code's key when it is taken in
-    QString category; // its category
-    QString reason; // why it is skipped otherwise
-    QString shownName; // the name under which it is skipped
-    HostileHooks::Fault fault = HostileHooks::Unopenable; // for Faulty
-};
+QByteArray path(const QString &folder, const QByteArray &fileName)
+{
+    return QFile::encodeName(folder) + '/' + fileName;
+}
+
+QByteArray code(const QString &name, const QString &category = other, const QString &comments = {})
+{
+    return TestLibrary::bytes(TestLibrary::record(
+        name, category, comments, QStringLiteral("DECL EQU 1"), QStringLiteral("MOV AX,BX")));
+}
 
 QString systemReason(int error)
 {
     return QString::fromLocal8Bit(strerror(error));
+}
+
+QString cannotOpen(int error)
+{
+    return QStringLiteral("无法打开文件（%1）").arg(systemReason(error));
 }
 
 QString unknownCategory(const QString &category)
@@ -48,106 +63,276 @@ QString unknownCategory(const QString &category)
     return QStringLiteral("种类“%1”不存在").arg(category);
 }
 
+QString pane(const frmMain &window, const char *name)
+{
+    return window.findChild<QPlainTextEdit *>(QLatin1String(name))->toPlainText();
+}
+
+QString panel(const frmMain &window, const char *name)
+{
+    return window.findChild<QLabel *>(QLatin1String(name))->text();
+}
+
+void find(frmMain *window, const QString &text)
+{
+    auto *dialog = new frmFind(window);
+    dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(text);
+    dialog->Command1_Click();
+    delete dialog;
+}
+
+// A record whose Name, Code, Declarations and Comments fields (and with
+// alsoCategory its Category field) each end in a lone lead byte, while the
+// next field starts with a byte that would be a valid trail byte.
+QByteArray leadBytesAtFieldEnds(bool alsoCategory)
+{
+    QByteArray raw = TestLibrary::bytes(TestLibrary::record(QStringLiteral("lead"), other,
+        QStringLiteral("C"), QStringLiteral("B"), QStringLiteral("A")));
+    for (CodeRecord::Field field : { CodeRecord::Name, CodeRecord::Code, CodeRecord::Declarations,
+             CodeRecord::Comments, CodeRecord::Category }) {
+        if (field != CodeRecord::Category || alsoCategory)
+            raw[CodeRecord::offset(field) + CodeRecord::width(field) - 1] = '\x81';
+    }
+    return raw;
+}
+
+// What such a field reads as: its text, spaces, then U+FFFD at the end.
+QString leadField(const QString &text, int width)
+{
+    return text + QString(width - text.size() - 1, u' ') + QChar(0xFFFD);
+}
+
+// Sends standard error into a file while it lives.
+class StderrCapture {
+public:
+    StderrCapture()
+    {
+        QVERIFY(m_file.open());
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        ::dup2(m_file.handle(), STDERR_FILENO);
+    }
+    ~StderrCapture() { restore(); }
+
+    // Stops capturing and returns the captured lines, without their ends.
+    QList<QByteArray> lines()
+    {
+        restore();
+        m_file.seek(0);
+        const QByteArray all = m_file.readAll();
+        return all.isEmpty() ? QList<QByteArray>() : all.chopped(1).split('\n');
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
+
+// Faults that the file layer meets between listing a folder and reading a
+// victim file, through its seam. Victims are known by their file names,
+// whether opened by path or within their folder.
+class HostileHooks {
+public:
+    enum Fault {
+        Unopenable, // every open fails with EACCES
+        RemovedBeforeRead, // removed, replaced by a FIFO, by a directory or by
+        FifoBeforeRead, // another code, or cut to 100 bytes, as it is first
+        DirectoryBeforeRead, // opened
+        ReplacedBeforeRead,
+        ShrunkBeforeRead,
+        ReadError, // every read fails with EIO
+        InterruptedReads, // every other read fails with EINTR
+        TrickleReads, // each read returns one byte
+    };
+
+    explicit HostileHooks(ScopedFileOps *ops)
+    {
+        ops->open = [this](const char *p, int flags, mode_t mode) {
+            return open(AT_FDCWD, p, flags, mode);
+        };
+        ops->openat = [this](int dir, const char *p, int flags, mode_t mode) {
+            return open(dir, p, flags, mode);
+        };
+        ops->pread = [this](int fd, void *buffer, size_t size, off_t offset) -> ssize_t {
+            const Fault fault = m_open.value(fd, Unopenable); // Unopenable: no fault here
+            if (fault == ReadError || (fault == InterruptedReads && ++m_reads % 2 == 1))
+                return errno = fault == ReadError ? EIO : EINTR, -1;
+            if (fault == TrickleReads)
+                size = qMin<size_t>(size, 1);
+            return ScopedFileOps::system().pread(fd, buffer, size, offset);
+        };
+        ops->close = [this](int fd) {
+            m_open.remove(fd);
+            return ScopedFileOps::system().close(fd);
+        };
+    }
+
+    void add(const QByteArray &fileName, Fault fault) { m_victims.insert(fileName, fault); }
+
+private:
+    int open(int dir, const char *given, int flags, mode_t mode)
+    {
+        const QByteArray name = QByteArray(given).mid(QByteArray(given).lastIndexOf('/') + 1);
+        const auto victim = m_victims.constFind(name);
+        const bool hit = victim != m_victims.cend();
+        if (hit && *victim == Unopenable)
+            return errno = EACCES, -1;
+        if (hit && !m_struck.contains(name)) {
+            m_struck.insert(name);
+            if (*victim <= DirectoryBeforeRead)
+                ::unlinkat(dir, given, 0);
+            if (*victim == FifoBeforeRead)
+                ::mkfifoat(dir, given, 0644);
+            if (*victim == DirectoryBeforeRead)
+                ::mkdirat(dir, given, 0755);
+            if (*victim == ShrunkBeforeRead) {
+                const int fd = ::openat(dir, given, O_WRONLY | O_CLOEXEC);
+                ::ftruncate(fd, 100);
+                ::close(fd);
+            }
+            if (*victim == ReplacedBeforeRead) {
+                const QByteArray next = QByteArray(given) + ".next";
+                const QByteArray bytes = code(QStringLiteral("after"), QStringLiteral("逻辑操作"));
+                const int fd
+                    = ::openat(dir, next.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+                ::write(fd, bytes.constData(), size_t(bytes.size()));
+                ::close(fd);
+                ::renameat(dir, next.constData(), dir, given);
+            }
+        }
+        const int fd = ScopedFileOps::system().openat(dir, given, flags, mode);
+        if (fd >= 0 && hit)
+            m_open.insert(fd, *victim);
+        return fd;
+    }
+
+    QHash<QByteArray, Fault> m_victims;
+    QSet<QByteArray> m_struck;
+    QHash<int, Fault> m_open;
+    int m_reads = 0;
+};
+
+enum Kind { Regular, Directory, Fifo, DanglingLink, LinkLoop, LinkToGood, Faulty };
+
+struct Row {
+    const char *title;
+    QByteArray fileName;
+    QByteArray content;
+    QString node; // the code's key when start-up takes it in
+    QString reason; // why start-up skips it otherwise
+    Kind kind = Regular;
+    QString viewed; // why the viewer and Find cannot read it once it has changed
+    HostileHooks::Fault fault = HostileHooks::Unopenable;
+    QString shown = QString::fromUtf8(fileName); // the name under which it is skipped
+    QString category = other;
+};
+
 QVector<Row> rows()
 {
-    const QString other = QStringLiteral("其他");
     const QString notRegular = QStringLiteral("不是普通文件");
     const QString noName = QStringLiteral("名称为空");
     QByteArray badGbk = code(QStringLiteral("bad..gbk"));
     badGbk[3] = '\x81';
     badGbk[4] = '0';
     const QString nulName = QStringLiteral("nul") + QChar(0) + QStringLiteral("name");
-    const QString leadName = HostileFolder::leadField(QStringLiteral("lead"), 64);
-    const QString leadCategory = other + QString(123, u' ') + QChar(0xFFFD);
     const QString nulComments = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
     QVector<Row> r {
-        { "0 bytes", Regular, "empty.cod", "", {}, {}, noName, "empty.cod" },
-        { "1 byte", Regular, "one-byte.cod", "x", {}, {}, unknownCategory({}), "one-byte.cod" },
-        { "4691 bytes", Regular, "short.cod", code("t4691").left(4691), "t4691", other },
-        { "4693 bytes", Regular, "long.cod", code("t4693") + "Z", "t4693", other },
-        { "10 MB", Regular, "huge.cod", code("t10m") + QByteArray(10 << 20, '\x81'), "t10m",
-            other },
-        { "invalid GBK", Regular, "bad-gbk.cod", badGbk, QStringLiteral("bad\uFFFD0gbk"), other },
-        { "lone lead bytes at field ends", Regular, "lead.cod",
-            HostileFolder::leadBytesAtFieldEnds(false), leadName, other },
-        { "lone lead byte ending the category", Regular, "lead-category.cod",
-            HostileFolder::leadBytesAtFieldEnds(true), {}, {}, unknownCategory(leadCategory),
-            "lead-category.cod" },
-        { "NUL bytes in the name", Regular, "nul-name.cod", code(nulName, other, nulComments),
-            nulName, other },
-        { "only NUL bytes", Regular, "all-nul.cod", QByteArray(4692, '\0'), {}, {},
-            unknownCategory(QString(128, QChar(0))), "all-nul.cod" },
-        { "only 0xFF bytes", Regular, "all-ff.cod", QByteArray(4692, '\xff'), {}, {},
-            unknownCategory(QString(128, QChar(0xF8F5))), "all-ff.cod" },
-        { "line break in the name field", Regular, "crlf-name.cod", code("a\r\nb"), "a\r\nb",
-            other },
-        { "file name neither UTF-8 nor GBK", Regular, "\xff\xfe.cod", code("odd-name"), "odd-name",
-            other },
-        { "skipped file name neither UTF-8 nor GBK", Regular, "\xff\xfe-empty.cod", "", {}, {},
-            noName, QStringLiteral("\uF8F5\uFFFD-empty.cod") },
-        { "GBK file name", Regular, "\xba\xba\xd7\xd6.cod", "", {}, {}, noName,
+        { "0 bytes", "empty.cod", "", {}, noName },
+        { "1 byte", "one-byte.cod", "x", {}, unknownCategory({}) },
+        { "4691 bytes", "short.cod", code("t4691").left(4691), "t4691" },
+        { "4693 bytes", "long.cod", code("t4693") + "Z", "t4693" },
+        { "10 MB", "huge.cod", code("t10m") + QByteArray(10 << 20, '\x81'), "t10m" },
+        { "invalid GBK", "bad-gbk.cod", badGbk, QStringLiteral("bad\uFFFD0gbk") },
+        { "lone lead bytes at field ends", "lead.cod", leadBytesAtFieldEnds(false),
+            leadField(QStringLiteral("lead"), 64) },
+        { "lone lead byte ending the category", "lead-category.cod", leadBytesAtFieldEnds(true), {},
+            unknownCategory(other + QString(123, u' ') + QChar(0xFFFD)) },
+        { "NUL bytes in the name", "nul-name.cod", code(nulName, other, nulComments), nulName },
+        { "only NUL bytes", "all-nul.cod", QByteArray(4692, '\0'), {},
+            unknownCategory(QString(128, QChar(0))) },
+        { "only 0xFF bytes", "all-ff.cod", QByteArray(4692, '\xff'), {},
+            unknownCategory(QString(128, QChar(0xF8F5))) },
+        { "line break in the name field", "crlf-name.cod", code("a\r\nb"), "a\r\nb" },
+        { "file name neither UTF-8 nor GBK", "\xff\xfe.cod", code("odd-name"), "odd-name" },
+        { "skipped file name neither UTF-8 nor GBK", "\xff\xfe-empty.cod", "", {}, noName, Regular,
+            {}, {}, QStringLiteral("\uF8F5\uFFFD-empty.cod") },
+        { "GBK file name", "\xba\xba\xd7\xd6.cod", "", {}, noName, Regular, {}, {},
             QStringLiteral("汉字.cod") },
-        { "line feed in the file name", Regular, "line\nbreak.cod", "", {}, {}, noName,
-            "line\nbreak.cod" },
-        { "carriage return in the file name", Regular, "carriage\rreturn.cod", "", {}, {}, noName,
-            "carriage\rreturn.cod" },
-        { "byte order mark starting the file name", Regular,
+        { "line feed in the file name", "line\nbreak.cod", "", {}, noName },
+        { "carriage return in the file name", "carriage\rreturn.cod", "", {}, noName },
+        { "byte order mark starting the file name",
             "\xef\xbb\xbf"
             "bom.cod",
-            "", {}, {}, noName, QStringLiteral("\uFEFFbom.cod") },
-        { "directory", Directory, "x.cod", {}, {}, {}, notRegular, "x.cod" },
-        { "FIFO", Fifo, "fifo.cod", {}, {}, {}, notRegular, "fifo.cod" },
-        { "dangling link", DanglingLink, "dangling.cod", {}, {}, {}, notRegular, "dangling.cod" },
-        { "link loop", LinkLoop, "loop.cod", {}, {}, {}, notRegular, "loop.cod" },
-        { "link to a listed code", LinkToGood, "link.cod", {}, {}, {},
-            QStringLiteral("名称“good”与已有的节点重复"), "link.cod" },
+            "", {}, noName, Regular, {}, {}, QStringLiteral("\uFEFFbom.cod") },
+        { "directory", "x.cod", {}, {}, notRegular, Directory, notRegular },
+        { "FIFO", "fifo.cod", {}, {}, notRegular, Fifo, notRegular },
+        { "dangling link", "dangling.cod", {}, {}, notRegular, DanglingLink, cannotOpen(ENOENT) },
+        { "link loop", "loop.cod", {}, {}, notRegular, LinkLoop, cannotOpen(ELOOP) },
+        { "link to a listed code", "link.cod", {}, {}, QStringLiteral("名称“good”与已有的节点重复"),
+            LinkToGood },
     };
-    const QString cannotOpen = QStringLiteral("无法打开文件（%1）");
     const struct {
         const char *title;
         HostileHooks::Fault fault;
         const char *name;
         QString node;
-        QString category;
         QString reason;
+        QString viewed;
     } faults[] = {
-        { "cannot be opened", HostileHooks::Unopenable, "locked", {}, {},
-            cannotOpen.arg(systemReason(EACCES)) },
-        { "removed after listing", HostileHooks::RemovedBeforeRead, "removed", {}, {},
-            cannotOpen.arg(systemReason(ENOENT)) },
-        { "FIFO after listing", HostileHooks::FifoBeforeRead, "to-fifo", {}, {}, notRegular },
-        { "directory after listing", HostileHooks::DirectoryBeforeRead, "to-dir", {}, {},
+        { "cannot be opened", HostileHooks::Unopenable, "locked", {}, cannotOpen(EACCES),
+            cannotOpen(EACCES) },
+        { "removed after listing", HostileHooks::RemovedBeforeRead, "removed", {},
+            cannotOpen(ENOENT), cannotOpen(ENOENT) },
+        { "FIFO after listing", HostileHooks::FifoBeforeRead, "to-fifo", {}, notRegular,
             notRegular },
-        { "replaced after listing", HostileHooks::ReplacedBeforeRead, "replaced", "after",
-            QStringLiteral("逻辑操作"), {} },
-        { "cut short after opening", HostileHooks::ShrunkBeforeRead, "shrunk", {}, {},
+        { "directory after listing", HostileHooks::DirectoryBeforeRead, "to-dir", {}, notRegular,
+            notRegular },
+        { "replaced after listing", HostileHooks::ReplacedBeforeRead, "replaced", "after" },
+        { "cut short after opening", HostileHooks::ShrunkBeforeRead, "shrunk", {},
             unknownCategory({}) },
-        { "read error", HostileHooks::ReadError, "io-error", {}, {},
+        { "read error", HostileHooks::ReadError, "io-error", {},
+            QStringLiteral("读取失败（%1）").arg(systemReason(EIO)),
             QStringLiteral("读取失败（%1）").arg(systemReason(EIO)) },
-        { "interrupted reads", HostileHooks::InterruptedReads, "eintr", "eintr", other, {} },
-        { "one byte per read", HostileHooks::TrickleReads, "trickle", "trickle", other, {} },
+        { "interrupted reads", HostileHooks::InterruptedReads, "eintr", "eintr" },
+        { "one byte per read", HostileHooks::TrickleReads, "trickle", "trickle" },
     };
     for (const auto &f : faults) {
         const QByteArray fileName = QByteArray(f.name) + ".cod";
-        r.append({ f.title, Faulty, fileName, code(QString::fromLatin1(f.name)), f.node, f.category,
-            f.reason, f.reason.isEmpty() ? QString() : QString(fileName), f.fault });
+        r.append({ f.title, fileName, code(QString::fromLatin1(f.name)), f.node, f.reason, Faulty,
+            f.viewed, f.fault, QString::fromLatin1(fileName),
+            f.node == "after" ? QStringLiteral("逻辑操作") : other });
     }
     return r;
 }
 
-bool create(const QString &folder, const Row &row, HostileHooks *hooks)
+// Puts the row's entry in the folder, in place of whatever had its name.
+bool create(const QString &folder, const Row &row, HostileHooks *hooks, const char *good)
 {
+    const QByteArray at = path(folder, row.fileName);
+    ::unlink(at.constData());
     switch (row.kind) {
     case Directory:
-        return HostileFolder::makeDirectory(folder, row.fileName);
+        return ::mkdir(at.constData(), 0755) == 0;
     case Fifo:
-        return HostileFolder::makeFifo(folder, row.fileName);
+        return ::mkfifo(at.constData(), 0644) == 0;
     case DanglingLink:
-        return HostileFolder::makeLink(folder, row.fileName, "no-such-file.cod");
     case LinkLoop:
-        return HostileFolder::makeLink(folder, row.fileName, row.fileName);
     case LinkToGood:
-        return HostileFolder::makeLink(folder, row.fileName, "good.cod");
+        return ::symlink(row.kind == DanglingLink ? "no-such-file.cod"
+                       : row.kind == LinkLoop     ? row.fileName.constData()
+                                                  : good,
+                   at.constData())
+            == 0;
     case Faulty:
         hooks->add(row.fileName, row.fault);
         break;
@@ -157,164 +342,161 @@ bool create(const QString &folder, const Row &row, HostileHooks *hooks)
     return TestLibrary::writeFile(folder, row.fileName, row.content);
 }
 
-} // namespace
-
-class TestHostile : public QObject {
-    Q_OBJECT
-private slots:
-    void oneHostileEntry_data();
-    void oneHostileEntry();
-    void everythingAtOnce();
-    void fieldsSplitBeforeDecoding();
-    void reportsOneLinePerSkippedFile();
-    void reportsFolderNameAsPlainText();
-
-private:
-    static void checkViewer(frmMain *window, const QString &key);
-    static void checkFindReads(const QString &folder);
-};
-
 // A click on the node shows what the node's file holds now.
-void TestHostile::checkViewer(frmMain *window, const QString &key)
+void checkViewer(frmMain *window, const QString &key)
 {
     const QModelIndex node = window->codeTree()->indexOfKey(key);
     QVERIFY(node.isValid());
-    const QByteArray path = HostileFolder::path(
-        window->libraryFolder(), node.data(CodeTreeModel::FileNameRole).toByteArray());
-    const QByteArray content = HostileFolder::readRaw(path);
-    const CodeRecord expected = CodeRecord::fromBytes(content.constData(), content.size());
     window->tvCodes_NodeClick(node);
-    const struct {
-        const char *pane;
-        CodeRecord::Field field;
-    } panes[] = { { "txtComments", CodeRecord::Comments },
-        { "txtDeclarations", CodeRecord::Declarations }, { "txtCode", CodeRecord::Code } };
-    for (const auto &p : panes) {
-        QCOMPARE(window->findChild<QPlainTextEdit *>(QLatin1String(p.pane))->toPlainText(),
-            PaneText::fromField(expected.field(p.field)));
-    }
-    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Panel1"))->text(),
+    std::ifstream in(
+        path(window->libraryFolder(), node.data(CodeTreeModel::FileNameRole).toByteArray())
+            .constData(),
+        std::ios::binary);
+    const std::string content { std::istreambuf_iterator<char>(in), {} };
+    const CodeRecord expected = CodeRecord::fromBytes(content.data(), qsizetype(content.size()));
+    QCOMPARE(
+        pane(*window, "txtComments"), PaneText::fromField(expected.field(CodeRecord::Comments)));
+    QCOMPARE(pane(*window, "txtDeclarations"),
+        PaneText::fromField(expected.field(CodeRecord::Declarations)));
+    QCOMPARE(pane(*window, "txtCode"), PaneText::fromField(expected.field(CodeRecord::Code)));
+    QCOMPARE(panel(*window, "Panel1"),
         QStringLiteral("Code: ") + trimmedSpaces(expected.field(CodeRecord::Category)));
 }
 
-// Find reads the beginning of each listed file's Comments field: it agrees
-// with the whole record, or fails for the same reason.
-void TestHostile::checkFindReads(const QString &folder)
+// Find's reads of the beginning of each listed file's Comments field, by
+// path and within the folder, agree with the whole record or fail for the
+// same reason; no characters need no read, even of a file that cannot be
+// read.
+void checkFindReads(const QString &folder)
 {
     FileList list;
     QVERIFY(list.setFolder(folder));
     const FolderHandle handle(folder);
     for (int i = 0; i < list.count(); ++i) {
         CodeRecord record;
-        QString recordError;
+        QString recordError, text, error, textAt, errorAt;
         const bool readable = modProgramVars::ReadCodeRecord(list.path(i), &record, &recordError);
         for (int characters : { 0, 1, 2, 3, 749, 750, 751, 1499, 1500, 1501 }) {
-            QString text;
-            QString error;
             const bool ok = modProgramVars::ReadFieldPrefix(
                 list.path(i), CodeRecord::Comments, characters, &text, &error);
-            QString textAt;
-            QString errorAt;
             QCOMPARE(modProgramVars::ReadFieldPrefixAt(handle.fd(), list.fileName(i).data(),
                          CodeRecord::Comments, characters, &textAt, &errorAt),
                 ok);
             QCOMPARE(textAt, text);
             QCOMPARE(errorAt, error);
-            // No characters need no read, even of a file that cannot be read.
-            if (characters == 0 && ok) {
-                QCOMPARE(text, QString());
-                continue;
-            }
-            QCOMPARE(ok, readable);
-            if (ok)
-                QCOMPARE(text, record.field(CodeRecord::Comments).left(characters));
-            else
-                QCOMPARE(error, recordError);
+            if (characters > 0 || !ok)
+                QCOMPARE(ok, readable);
+            QCOMPARE(ok ? text : error,
+                ok ? record.field(CodeRecord::Comments).left(characters) : recordError);
         }
     }
 }
 
-void TestHostile::oneHostileEntry_data()
+} // namespace
+
+class TestHostile : public QObject {
+    Q_OBJECT
+private slots:
+    void hostileEntry_data();
+    void hostileEntry();
+    void fieldsSplitBeforeDecoding();
+    void reportsOneLinePerSkippedFile();
+    void reportsFolderNameAsPlainText();
+    void manyFiles();
+};
+
+void TestHostile::hostileEntry_data()
 {
-    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("row"); // -1 for all rows at once
+    QTest::addColumn<bool>("changed"); // the entry appears after start-up
     const QVector<Row> all = rows();
-    for (int i = 0; i < all.size(); ++i)
-        QTest::newRow(all[i].title) << i;
+    for (int i = 0; i < all.size(); ++i) {
+        QTest::addRow("%s", all[i].title) << i << false;
+        QTest::addRow("%s, after start-up", all[i].title) << i << true;
+    }
+    QTest::newRow("everything at once") << -1 << false;
 }
 
-void TestHostile::oneHostileEntry()
+// At start-up: the right nodes and skips, and the viewer shows each node's
+// file. After start-up: Find reports each file it cannot read on one line
+// and goes on to the match; the viewer reports it and leaves the panes as
+// they were, or shows what the file holds now. Neither hangs, nor creates
+// or removes anything.
+void TestHostile::hostileEntry()
 {
     QFETCH(int, row);
-    const Row r = rows().at(row);
+    QFETCH(bool, changed);
+    const QVector<Row> all = rows();
+    const QVector<Row> chosen = row < 0 ? all : QVector<Row> { all.at(row) };
     QTemporaryDir dir;
-    const auto cleanup = qScopeGuard([&] { HostileFolder::removeTree(dir.path()); });
+    const auto cleanup = qScopeGuard([&] {
+        std::error_code ignored; // QTemporaryDir cannot remove names that are not UTF-8
+        std::filesystem::remove_all(QFile::encodeName(dir.path()).toStdString(), ignored);
+    });
+    // Find's match comes after the changed file in the list.
+    const char *good = changed ? "~good.cod" : "good.cod";
     QVERIFY(TestLibrary::writeFile(
-        dir.path(), "good.cod", code("good", QStringLiteral("运算子程序"), "good comments")));
+        dir.path(), good, code("good", QStringLiteral("运算子程序"), "good comments")));
     ScopedFileOps ops;
     HostileHooks hooks(&ops);
-    QVERIFY(create(dir.path(), r, &hooks));
-
-    frmMain window(dir.path());
-    const CodeTreeModel *model = window.codeTree();
-    QCOMPARE(model->codeCount(), r.node.isNull() ? 1 : 2);
-    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Panel2"))->text(),
-        QStringLiteral("%1 Code(s)").arg(model->codeCount()));
-    QCOMPARE(model->indexOfKey("good").parent().data().toString(), QStringLiteral("运算子程序"));
-    if (!r.node.isNull())
-        QCOMPARE(model->indexOfKey(r.node).parent().data().toString(), r.category);
-    if (r.reason.isNull()) {
-        QCOMPARE(window.skippedFiles().size(), 0);
-    } else {
-        QCOMPARE(window.skippedFiles().size(), 1);
-        QCOMPARE(window.skippedFiles().first().fileName, r.shownName);
-        QCOMPARE(window.skippedFiles().first().reason, r.reason);
+    std::unique_ptr<frmMain> window;
+    if (changed) {
+        QVERIFY(TestLibrary::writeFile(dir.path(), chosen[0].fileName, code("victim")));
+        window = std::make_unique<frmMain>(dir.path());
+        QCOMPARE(window->codeTree()->codeCount(), 2);
     }
-
-    checkViewer(&window, QStringLiteral("good"));
-    if (!r.node.isNull())
-        checkViewer(&window, r.node);
-    checkFindReads(dir.path());
-}
-
-void TestHostile::everythingAtOnce()
-{
-    QTemporaryDir dir;
-    const auto cleanup = qScopeGuard([&] { HostileFolder::removeTree(dir.path()); });
-    QVERIFY(TestLibrary::writeFile(
-        dir.path(), "good.cod", code("good", QStringLiteral("运算子程序"), "good comments")));
-    ScopedFileOps ops;
-    HostileHooks hooks(&ops);
-    QStringList expectedSkips;
     QStringList nodes { QStringLiteral("good") };
-    for (const Row &r : rows()) {
-        QVERIFY2(create(dir.path(), r, &hooks), r.title);
-        if (r.reason.isNull())
-            nodes << r.node;
-        else
-            expectedSkips << r.shownName + u'|' + r.reason;
-    }
-
-    frmMain window(dir.path());
-    QCOMPARE(window.codeTree()->codeCount(), nodes.size());
-    for (const QString &node : nodes) {
-        QVERIFY(window.codeTree()->indexOfKey(node).isValid());
-        checkViewer(&window, node);
-    }
     QStringList skips;
-    for (const SkippedFile &skipped : window.skippedFiles())
-        skips << skipped.fileName + u'|' + skipped.reason;
-    skips.sort();
-    expectedSkips.sort();
-    QCOMPARE(skips, expectedSkips);
-    checkFindReads(dir.path());
+    for (const Row &r : chosen) {
+        QVERIFY2(create(dir.path(), r, &hooks, good), r.title);
+        r.reason.isNull() ? nodes << r.node : skips << r.shown + u'|' + r.reason;
+    }
+    if (!changed)
+        window = std::make_unique<frmMain>(dir.path());
 
-    // Find reads every listed file and shows the one match.
-    window.showCodeTexts(CodeRecord());
-    auto *find = new frmFind(&window);
-    find->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("good comments"));
-    find->Command1_Click();
-    QCOMPARE(window.findChild<QPlainTextEdit *>(QStringLiteral("txtComments"))->toPlainText(),
-        QStringLiteral("good comments").leftJustified(1500));
+    QStringList entries = TestLibrary::entries(dir.path());
+    if (changed && chosen[0].fault == HostileHooks::RemovedBeforeRead)
+        entries.removeOne(QString::fromLatin1(chosen[0].fileName));
+    StderrCapture captured;
+    find(window.get(), QStringLiteral("good comments"));
+    const QList<QByteArray> lines = captured.lines();
+    QCOMPARE(pane(*window, "txtComments"), QStringLiteral("good comments").leftJustified(1500));
+
+    if (changed) {
+        // Find's listing leaves out what is no longer a regular file.
+        const Row &r = chosen[0];
+        QCOMPARE(lines,
+            r.kind != Faulty || r.viewed.isNull() ? QList<QByteArray>()
+                                                  : QList<QByteArray> { "quillbank: 查找时跳过文件“"
+                                                      + r.fileName + "”：" + r.viewed.toUtf8() });
+        if (r.viewed.isNull()) {
+            checkViewer(window.get(), QStringLiteral("victim"));
+        } else {
+            window->tvCodes_NodeClick(window->codeTree()->indexOfKey(QStringLiteral("victim")));
+            QCOMPARE(panel(*window, "Panel1"), QStringLiteral("无法读取代码“victim”：") + r.viewed);
+            QCOMPARE(
+                pane(*window, "txtComments"), QStringLiteral("good comments").leftJustified(1500));
+        }
+        QCOMPARE(TestLibrary::entries(dir.path()), entries);
+        return;
+    }
+    const CodeTreeModel *model = window->codeTree();
+    QCOMPARE(model->codeCount(), nodes.size());
+    QCOMPARE(panel(*window, "Panel2"), QStringLiteral("%1 Code(s)").arg(nodes.size()));
+    QCOMPARE(model->indexOfKey("good").parent().data().toString(), QStringLiteral("运算子程序"));
+    for (const Row &r : chosen) {
+        if (!r.node.isNull())
+            QCOMPARE(model->indexOfKey(r.node).parent().data().toString(), r.category);
+    }
+    QStringList skipped;
+    for (const SkippedFile &s : window->skippedFiles())
+        skipped << s.fileName + u'|' + s.reason;
+    skipped.sort();
+    skips.sort();
+    QCOMPARE(skipped, skips);
+    for (const QString &node : nodes)
+        checkViewer(window.get(), node);
+    checkFindReads(dir.path());
 }
 
 // Each field is decoded on its own: a lone lead byte at a field's end reads
@@ -322,27 +504,18 @@ void TestHostile::everythingAtOnce()
 void TestHostile::fieldsSplitBeforeDecoding()
 {
     QTemporaryDir dir;
-    QVERIFY(
-        TestLibrary::writeFile(dir.path(), "lead.cod", HostileFolder::leadBytesAtFieldEnds(false)));
+    QVERIFY(TestLibrary::writeFile(dir.path(), "lead.cod", leadBytesAtFieldEnds(false)));
     frmMain window(dir.path());
-    const QString name = HostileFolder::leadField(QStringLiteral("lead"), 64);
-    const QModelIndex node = window.codeTree()->indexOfKey(name);
-    QVERIFY(node.isValid());
-    window.tvCodes_NodeClick(node);
-    const auto pane = [&](const char *objectName) {
-        return window.findChild<QPlainTextEdit *>(QLatin1String(objectName))->toPlainText();
-    };
-    QCOMPARE(pane("txtCode"), HostileFolder::leadField(QStringLiteral("A"), 1500));
-    QCOMPARE(pane("txtDeclarations"), HostileFolder::leadField(QStringLiteral("B"), 1500));
-    QCOMPARE(pane("txtComments"), HostileFolder::leadField(QStringLiteral("C"), 1500));
-
-    const QByteArray path = HostileFolder::path(dir.path(), "lead.cod");
-    QString text;
-    QString error;
-    QVERIFY(modProgramVars::ReadFieldPrefix(path, CodeRecord::Comments, 1, &text, &error));
-    QCOMPARE(text, QStringLiteral("C"));
-    QVERIFY(modProgramVars::ReadFieldPrefix(path, CodeRecord::Comments, 1500, &text, &error));
-    QCOMPARE(text, HostileFolder::leadField(QStringLiteral("C"), 1500));
+    window.tvCodes_NodeClick(window.codeTree()->indexOfKey(leadField(QStringLiteral("lead"), 64)));
+    QCOMPARE(pane(window, "txtCode"), leadField(QStringLiteral("A"), 1500));
+    QCOMPARE(pane(window, "txtDeclarations"), leadField(QStringLiteral("B"), 1500));
+    QCOMPARE(pane(window, "txtComments"), leadField(QStringLiteral("C"), 1500));
+    for (int characters : { 1, 1500 }) {
+        QString text, error;
+        QVERIFY(modProgramVars::ReadFieldPrefix(
+            path(dir.path(), "lead.cod"), CodeRecord::Comments, characters, &text, &error));
+        QCOMPARE(text, leadField(QStringLiteral("C"), 1500).left(characters));
+    }
 }
 
 // File names and fields may hold line breaks and NUL characters: the
@@ -354,8 +527,7 @@ void TestHostile::reportsOneLinePerSkippedFile()
     for (const char *name : { "line\nbreak.cod", "carriage\rreturn.cod", "tab\tname.cod" })
         QVERIFY(TestLibrary::writeFile(dir.path(), name, ""));
     QVERIFY(TestLibrary::writeFile(dir.path(), "all-nul.cod", QByteArray(4692, '\0')));
-    QVERIFY(TestLibrary::writeFile(
-        dir.path(), "crlf-category.cod", code("crlf", QStringLiteral("其他\r\n"))));
+    QVERIFY(TestLibrary::writeFile(dir.path(), "crlf-category.cod", code("crlf", "其他\r\n")));
 
     StderrCapture captured;
     frmMain window(dir.path());
@@ -390,6 +562,49 @@ void TestHostile::reportsFolderNameAsPlainText()
     QTRY_VERIFY((box = window.findChild<QMessageBox *>(QStringLiteral("msgSkippedFiles"))));
     QVERIFY(box->text().contains(QStringLiteral("<b>missing</b>")));
     QCOMPARE(box->textFormat(), Qt::PlainText);
+}
+
+// Start-up takes in 40,000 files, skipping and reporting the ones it must,
+// and the viewer and Find work on the result.
+void TestHostile::manyFiles()
+{
+    constexpr int kFiles = 40000;
+    QTemporaryDir dir;
+    const QStringList &categories = Categories::treeOrder();
+    QVector<QStringList> children(categories.size());
+    QStringList skips;
+    for (int i = 0; i < kFiles; ++i) {
+        const QString name = QStringLiteral("c%1").arg(i, 5, 10, QLatin1Char('0'));
+        const bool skipped = i % 1000 == 999;
+        QVERIFY(TestLibrary::writeFile(dir.path(), QFile::encodeName(name + ".cod"),
+            code(name, skipped ? QStringLiteral("无此种类") : categories.at(i % categories.size()),
+                QStringLiteral("说明 %1").arg(i))));
+        if (skipped)
+            skips << name + ".cod|" + unknownCategory(QStringLiteral("无此种类"));
+        else
+            children[i % categories.size()] << name;
+    }
+
+    frmMain window(dir.path());
+    const CodeTreeModel *model = window.codeTree();
+    QCOMPARE(model->codeCount(), kFiles - skips.size());
+    QCOMPARE(panel(window, "Panel2"), QStringLiteral("%1 Code(s)").arg(kFiles - skips.size()));
+    QStringList skipped; // in list order
+    for (const SkippedFile &s : window.skippedFiles())
+        skipped << s.fileName + u'|' + s.reason;
+    QCOMPARE(skipped, skips);
+    for (int c = 0; c < categories.size(); ++c) {
+        const QModelIndex category = model->index(c, 0);
+        QCOMPARE(model->rowCount(category), children[c].size());
+        for (int row : { 0, 1, int(children[c].size()) / 2, int(children[c].size()) - 1 })
+            QCOMPARE(model->index(row, 0, category).data().toString(), children[c].at(row));
+    }
+
+    window.tvCodes_NodeClick(model->indexOfKey(QStringLiteral("c12345")));
+    QCOMPARE(pane(window, "txtComments"), QStringLiteral("说明 12345").leftJustified(1500));
+    QCOMPARE(panel(window, "Panel1"), QStringLiteral("Code: ") + categories.at(12345 % 8));
+    find(&window, QStringLiteral("说明 39998"));
+    QCOMPARE(pane(window, "txtComments"), QStringLiteral("说明 39998").leftJustified(1500));
 }
 
 QTEST_MAIN(TestHostile)

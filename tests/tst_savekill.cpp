@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <sys/wait.h>
@@ -39,39 +40,10 @@ CodeRecord newRecord()
         QString(1500, u'新'), QString(1500, u'N'), QStringLiteral("MOV AX,NEW\r\n").repeated(125));
 }
 
-// The calls that one save makes, in order.
-QVector<ScopedFileOps::Call> saveCalls(bool withOldFile)
-{
-    QTemporaryDir dir;
-    if (withOldFile && !TestLibrary::writeCode(dir.path(), QStringLiteral("x.cod"), oldRecord()))
-        qFatal("cannot prepare the old record");
-    ScopedFileOps ops;
-    QString error;
-    if (!SaveCodeRecord(newRecord(), dir.filePath(QStringLiteral("x.cod")), &error))
-        qFatal("save failed: %s", qUtf8Printable(error));
-    return ops.calls();
-}
-
 int openDescriptors()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
 }
-
-enum Fault {
-    DiskFullAtOpen,
-    NoPermissionAtOpen,
-    DiskFullAtFirstWrite,
-    ShortWriteThenDiskFull,
-    WriteWritesNothing,
-    IoErrorAtWrite,
-    IoErrorAtFsync,
-    IoErrorAtClose,
-    IoErrorAtRename,
-    InterruptedOpen,
-    InterruptedWrites,
-    ShortWrites,
-    IoErrorAtFolderFsync,
-};
 
 } // namespace
 
@@ -93,7 +65,13 @@ void TestSaveKill::killedAtEveryStep_data()
     QTest::addColumn<bool>("expectNew");
 
     for (bool withOldFile : { true, false }) {
-        const QVector<ScopedFileOps::Call> calls = saveCalls(withOldFile);
+        QTemporaryDir dir; // the calls that one save makes, in order
+        if (withOldFile)
+            QVERIFY(TestLibrary::writeCode(dir.path(), QStringLiteral("x.cod"), oldRecord()));
+        ScopedFileOps ops;
+        QString error;
+        QVERIFY(SaveCodeRecord(newRecord(), dir.filePath(QStringLiteral("x.cod")), &error));
+        const QVector<ScopedFileOps::Call> calls = ops.calls();
         const int rename = int(calls.indexOf(ScopedFileOps::Rename)) + 1;
         QVERIFY(rename > 0);
         // The record reaches the disk before it replaces the old one.
@@ -151,28 +129,20 @@ void TestSaveKill::killedAtEveryStep()
     QCOMPARE(WTERMSIG(status), SIGKILL);
 
     // The target is whole: the old record (or none), or the new one.
-    const QStringList entries = TestLibrary::entries(dir.path());
-    if (expectNew) {
-        QCOMPARE(TestLibrary::readFile(path), TestLibrary::bytes(record));
-    } else if (withOldFile) {
-        QCOMPARE(TestLibrary::readFile(path), TestLibrary::bytes(oldRecord()));
-    } else {
-        QVERIFY(!entries.contains(QStringLiteral("x.cod")));
-    }
     // Anything else is a hidden temporary file of the dead writer.
-    for (const QString &entry : entries) {
-        if (entry == QLatin1String("x.cod"))
-            continue;
-        QVERIFY2(IsTemporaryFileName(QFile::encodeName(entry)), qPrintable(entry));
-        QVERIFY(entry.startsWith(u'.'));
-        QVERIFY(entry.contains(QString::number(child)));
-        QVERIFY(IsStaleTemporaryFileName(QFile::encodeName(entry)));
+    const bool hasCode = expectNew || withOldFile;
+    QCOMPARE(TestLibrary::readFile(path),
+        hasCode ? TestLibrary::bytes(expectNew ? record : oldRecord()) : QByteArray());
+    for (const QString &entry : TestLibrary::entries(dir.path())) {
+        QVERIFY2(entry == QLatin1String("x.cod")
+                ? hasCode
+                : entry.startsWith(u'.') && entry.contains(QString::number(child)),
+            qPrintable(entry));
     }
 
     // Start-up takes in only the code file and removes the leftovers.
     frmMain window(dir.path());
-    const bool hasCode = expectNew || withOldFile;
-    QCOMPARE(window.codeTree()->codeCount(), hasCode ? 1 : 0);
+    QCOMPARE(window.codeTree()->codeCount(), int(hasCode));
     QVERIFY(window.skippedFiles().isEmpty());
     if (hasCode) {
         const QModelIndex node = window.codeTree()->indexOfKey(QStringLiteral("x"));
@@ -183,98 +153,79 @@ void TestSaveKill::killedAtEveryStep()
         hasCode ? QStringList { QStringLiteral("x.cod") } : QStringList());
 }
 
+// The calls of one kind get, in turn and over again, the results of
+// `turns`: a negative one fails with that errno; any other passes the call
+// on, a write writing at most that many bytes. A close closes all the same.
 void TestSaveKill::failures_data()
 {
-    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("call");
+    QTest::addColumn<QList<int>>("turns");
     QTest::addColumn<int>("errorNumber"); // 0 when the save succeeds
 
-    QTest::newRow("disk full at open") << int(DiskFullAtOpen) << ENOSPC;
-    QTest::newRow("no permission at open") << int(NoPermissionAtOpen) << EACCES;
-    QTest::newRow("disk full at first write") << int(DiskFullAtFirstWrite) << ENOSPC;
-    QTest::newRow("short write, then disk full") << int(ShortWriteThenDiskFull) << ENOSPC;
-    QTest::newRow("write writes nothing") << int(WriteWritesNothing) << EIO;
-    QTest::newRow("i/o error at write") << int(IoErrorAtWrite) << EIO;
-    QTest::newRow("i/o error at fsync") << int(IoErrorAtFsync) << EIO;
-    QTest::newRow("i/o error at close") << int(IoErrorAtClose) << EIO;
-    QTest::newRow("i/o error at rename") << int(IoErrorAtRename) << EIO;
-    QTest::newRow("interrupted open") << int(InterruptedOpen) << 0;
-    QTest::newRow("interrupted writes") << int(InterruptedWrites) << 0;
-    QTest::newRow("short writes") << int(ShortWrites) << 0;
-    QTest::newRow("i/o error at folder fsync") << int(IoErrorAtFolderFsync) << 0;
+    using Ops = ScopedFileOps;
+    const int pass = INT_MAX;
+    QTest::newRow("disk full at open") << int(Ops::Open) << QList<int> { -ENOSPC, pass } << ENOSPC;
+    QTest::newRow("no permission at open")
+        << int(Ops::Open) << QList<int> { -EACCES, pass } << EACCES;
+    QTest::newRow("disk full at first write")
+        << int(Ops::Write) << QList<int> { -ENOSPC } << ENOSPC;
+    QTest::newRow("short write, then disk full")
+        << int(Ops::Write) << QList<int> { 1000, -ENOSPC } << ENOSPC;
+    QTest::newRow("write writes nothing") << int(Ops::Write) << QList<int> { 0 } << EIO;
+    QTest::newRow("i/o error at write") << int(Ops::Write) << QList<int> { -EIO } << EIO;
+    QTest::newRow("i/o error at fsync") << int(Ops::Fsync) << QList<int> { -EIO, pass } << EIO;
+    QTest::newRow("i/o error at close") << int(Ops::Close) << QList<int> { -EIO } << EIO;
+    QTest::newRow("i/o error at rename") << int(Ops::Rename) << QList<int> { -EIO } << EIO;
+    QTest::newRow("interrupted open") << int(Ops::Open) << QList<int> { -EINTR, pass } << 0;
+    QTest::newRow("interrupted writes") << int(Ops::Write) << QList<int> { -EINTR, 1000 } << 0;
+    QTest::newRow("short writes") << int(Ops::Write) << QList<int> { 7 } << 0;
+    QTest::newRow("i/o error at folder fsync") << int(Ops::Fsync) << QList<int> { pass, -EIO } << 0;
 }
 
+// A failed save leaves the old record; any save leaves no temporary file
+// and no open descriptor behind.
 void TestSaveKill::failures()
 {
-    QFETCH(int, fault);
+    QFETCH(int, call);
+    QFETCH(QList<int>, turns);
     QFETCH(int, errorNumber);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("x.cod"));
     QVERIFY(TestLibrary::writeCode(dir.path(), QStringLiteral("x.cod"), oldRecord()));
     const int descriptors = openDescriptors();
-
     bool ok = false;
     QString error;
     {
         ScopedFileOps ops;
-        int writes = 0;
-        int opens = 0;
-        int fsyncs = 0;
-        const auto fail = [](int code) { return errno = code, -1; };
-        ops.open = [&](const char *file, int flags, mode_t mode) -> int {
-            ++opens;
-            if ((fault == DiskFullAtOpen || fault == NoPermissionAtOpen) && opens == 1)
-                return fail(errorNumber);
-            if (fault == InterruptedOpen && opens == 1)
-                return fail(EINTR);
-            return ScopedFileOps::system().open(file, flags, mode);
+        const FileOps &system = ScopedFileOps::system();
+        int turn = INT_MAX;
+        int count = 0;
+        ops.before = [&](ScopedFileOps::Call made, int) {
+            turn = made == call ? turns.at(count++ % turns.size()) : INT_MAX;
+        };
+        const auto fail = [&] { return errno = -turn, -1; };
+        ops.open = [&](const char *file, int flags, mode_t mode) {
+            return turn < 0 ? fail() : system.open(file, flags, mode);
         };
         ops.write = [&](int fd, const void *buffer, size_t size) -> ssize_t {
-            ++writes;
-            switch (fault) {
-            case DiskFullAtFirstWrite:
-            case IoErrorAtWrite:
-                return fail(errorNumber);
-            case ShortWriteThenDiskFull:
-                return writes == 1
-                    ? ScopedFileOps::system().write(fd, buffer, qMin<size_t>(size, 1000))
-                    : fail(ENOSPC);
-            case WriteWritesNothing:
-                return 0;
-            case InterruptedWrites:
-                if (writes % 2 == 1)
-                    return fail(EINTR);
-                return ScopedFileOps::system().write(fd, buffer, qMin<size_t>(size, 1000));
-            case ShortWrites:
-                return ScopedFileOps::system().write(fd, buffer, qMin<size_t>(size, 7));
-            default:
-                return ScopedFileOps::system().write(fd, buffer, size);
-            }
+            return turn < 0 ? fail() : system.write(fd, buffer, qMin<size_t>(size, size_t(turn)));
         };
-        ops.fsync = [&](int fd) {
-            ++fsyncs;
-            if ((fault == IoErrorAtFsync && fsyncs == 1)
-                || (fault == IoErrorAtFolderFsync && fsyncs == 2))
-                return fail(EIO);
-            return ScopedFileOps::system().fsync(fd);
-        };
+        ops.fsync = [&](int fd) { return turn < 0 ? fail() : system.fsync(fd); };
         ops.close = [&](int fd) {
-            const int result = ScopedFileOps::system().close(fd);
-            return fault == IoErrorAtClose && result == 0 ? fail(EIO) : result;
+            const int result = system.close(fd);
+            return turn < 0 && result == 0 ? fail() : result;
         };
         ops.rename = [&](const char *from, const char *to) {
-            return fault == IoErrorAtRename ? fail(EIO) : ScopedFileOps::system().rename(from, to);
+            return turn < 0 ? fail() : system.rename(from, to);
         };
         ok = SaveCodeRecord(newRecord(), path, &error);
     }
 
     QCOMPARE(ok, errorNumber == 0);
-    if (errorNumber != 0) {
+    if (errorNumber != 0)
         QVERIFY2(error.contains(QString::fromLocal8Bit(strerror(errorNumber))), qPrintable(error));
-        QCOMPARE(TestLibrary::readFile(path), TestLibrary::bytes(oldRecord()));
-    } else {
-        QCOMPARE(TestLibrary::readFile(path), TestLibrary::bytes(newRecord()));
-    }
+    QCOMPARE(TestLibrary::readFile(path), TestLibrary::bytes(ok ? newRecord() : oldRecord()));
     QCOMPARE(TestLibrary::entries(dir.path()), QStringList { QStringLiteral("x.cod") });
     QCOMPARE(openDescriptors(), descriptors);
 }
@@ -290,32 +241,25 @@ void TestSaveKill::liveWritersFilesKept()
         pause();
         _exit(0);
     }
-    const auto stopWriter = [writer] {
+    const auto stopWriter = qScopeGuard([writer] {
         kill(writer, SIGKILL);
         waitpid(writer, nullptr, 0);
-    };
-    auto writerGuard = qScopeGuard(stopWriter);
-    const QByteArray bytes
-        = TestLibrary::bytes(TestLibrary::record(QStringLiteral("t"), QStringLiteral("其他")));
-    const QByteArray live = ".quillbank-" + QByteArray::number(writer) + "-0.tmp";
-    const QList<QByteArray> kept { live, ".quillbank-abc-0.tmp", ".quillbank-0-0.tmp",
-        ".quillbank--5-0.tmp", ".quillbank-4194305-0.txt" };
-    for (const QByteArray &name : kept)
-        QVERIFY(TestLibrary::writeFile(dir.path(), name, bytes));
-    QVERIFY(!IsStaleTemporaryFileName(live));
+    });
+    QStringList kept { QStringLiteral(".quillbank-%1-0.tmp").arg(writer),
+        QStringLiteral(".quillbank-abc-0.tmp"), QStringLiteral(".quillbank-0-0.tmp"),
+        QStringLiteral(".quillbank--5-0.tmp"), QStringLiteral(".quillbank-4194305-0.txt") };
+    for (const QString &name : kept) {
+        QVERIFY(TestLibrary::writeFile(dir.path(), QFile::encodeName(name),
+            TestLibrary::bytes(TestLibrary::record(QStringLiteral("t"), QStringLiteral("其他")))));
+    }
 
     frmMain window(dir.path());
-    writerGuard.dismiss();
-    stopWriter();
     QCOMPARE(window.codeTree()->codeCount(), 0);
     QVERIFY(window.skippedFiles().isEmpty());
-    QStringList expected;
-    for (const QByteArray &name : kept)
-        expected << QString::fromLatin1(name);
-    expected.sort();
     QStringList entries = TestLibrary::entries(dir.path());
     entries.sort();
-    QCOMPARE(entries, expected);
+    kept.sort();
+    QCOMPARE(entries, kept);
 }
 
 QTEST_MAIN(TestSaveKill)

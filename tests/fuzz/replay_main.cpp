@@ -1,39 +1,30 @@
 // Runs a fuzz target on every file of the folders (or on the files) given,
 // as libFuzzer replays a corpus, for builds without libFuzzer.
-#include <algorithm>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 int main(int argc, char **argv)
 {
-    namespace fs = std::filesystem;
-    size_t count = 0;
+    int count = 0;
     for (int i = 1; i < argc; ++i) {
-        std::vector<fs::path> files;
-        if (fs::is_directory(argv[i])) {
-            for (const fs::directory_entry &entry : fs::directory_iterator(argv[i])) {
-                if (entry.is_regular_file())
-                    files.push_back(entry.path());
-            }
-            std::sort(files.begin(), files.end());
-        } else {
-            files.push_back(argv[i]);
-        }
-        for (const fs::path &file : files) {
-            std::ifstream in(file, std::ios::binary);
-            const std::vector<uint8_t> bytes(
-                (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+        const QString given = QFile::decodeName(argv[i]);
+        const QFileInfoList files = QFileInfo(given).isDir()
+            ? QDir(given).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)
+            : QFileInfoList { QFileInfo(given) };
+        for (const QFileInfo &file : files) {
+            QFile in(file.filePath());
+            const QByteArray bytes = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+            LLVMFuzzerTestOneInput(
+                reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
             ++count;
         }
     }
-    std::printf("replayed %zu inputs\n", count);
+    std::printf("replayed %d inputs\n", count);
     // A corpus that went missing must not pass as replayed.
     return count > 0 ? 0 : 1;
 }
