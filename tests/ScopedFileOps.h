@@ -3,6 +3,7 @@
 #include "FileOps.h"
 
 #include <QVector>
+#include <cerrno>
 #include <functional>
 #include <mutex>
 
@@ -43,7 +44,8 @@ public:
     std::function<int(const char *)> unlink;
     std::function<int(int, const char *, int, mode_t)> openat;
     // Runs before each call with its kind and its number, counted from 1.
-    std::function<void(Call, int)> before;
+    // An errno it returns fails the call; a close closes all the same.
+    std::function<int(Call, int)> before;
 
     // The calls made so far.
     QVector<Call> calls() const
@@ -69,10 +71,12 @@ private:
             s_current->m_calls.append(call);
             number = int(s_current->m_calls.size());
         }
-        if (s_current->before)
-            s_current->before(call, number);
+        const int error = s_current->before ? s_current->before(call, number) : 0;
+        if (error != 0 && call != Close)
+            return errno = error, -1;
         const auto &given = s_current->*hookMember;
-        return given ? given(args...) : (system().*systemMember)(args...);
+        const auto result = given ? given(args...) : (system().*systemMember)(args...);
+        return error != 0 && result == 0 ? (errno = error, -1) : result;
     }
 
     static inline ScopedFileOps *s_current = nullptr;

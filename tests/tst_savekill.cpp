@@ -21,13 +21,6 @@ using namespace modProgramVars;
 
 namespace {
 
-const char *callName(ScopedFileOps::Call call)
-{
-    static const char *const names[]
-        = { "open", "write", "pread", "fsync", "close", "rename", "unlink", "openat" };
-    return names[call];
-}
-
 CodeRecord oldRecord()
 {
     return TestLibrary::record(QStringLiteral("x"), QStringLiteral("其他"),
@@ -38,11 +31,6 @@ CodeRecord newRecord()
 {
     return TestLibrary::record(QStringLiteral("x"), QStringLiteral("逻辑操作"),
         QString(1500, u'新'), QString(1500, u'N'), QStringLiteral("MOV AX,NEW\r\n").repeated(125));
-}
-
-int openDescriptors()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
 }
 
 } // namespace
@@ -79,7 +67,9 @@ void TestSaveKill::killedAtEveryStep_data()
         QVERIFY(fsync >= 0 && fsync < rename - 1);
         const char *target = withOldFile ? "old" : "none";
         for (int k = 1; k <= calls.size() + 1; ++k) {
-            const char *step = k <= calls.size() ? callName(calls[k - 1]) : "return";
+            const char *const names[]
+                = { "open", "write", "pread", "fsync", "close", "rename", "unlink", "openat" };
+            const char *step = k <= calls.size() ? names[calls[k - 1]] : "return";
             QTest::addRow("%s, killed before call %d (%s)", target, k, step)
                 << withOldFile << k << false << (k > rename);
             if (k <= calls.size() && calls[k - 1] == ScopedFileOps::Write) {
@@ -110,6 +100,7 @@ void TestSaveKill::killedAtEveryStep()
         ops.before = [&](ScopedFileOps::Call, int number) {
             if (number == killBefore && !midWrite)
                 raise(SIGKILL);
+            return 0;
         };
         ops.write = [&](int fd, const void *buffer, size_t size) -> ssize_t {
             if (midWrite && int(ops.calls().size()) == killBefore) {
@@ -125,8 +116,7 @@ void TestSaveKill::killedAtEveryStep()
     }
     int status = 0;
     QCOMPARE(waitpid(child, &status, 0), child);
-    QVERIFY(WIFSIGNALED(status));
-    QCOMPARE(WTERMSIG(status), SIGKILL);
+    QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
 
     // The target is whole: the old record (or none), or the new one.
     // Anything else is a hidden temporary file of the dead writer.
@@ -144,42 +134,45 @@ void TestSaveKill::killedAtEveryStep()
     frmMain window(dir.path());
     QCOMPARE(window.codeTree()->codeCount(), int(hasCode));
     QVERIFY(window.skippedFiles().isEmpty());
-    if (hasCode) {
-        const QModelIndex node = window.codeTree()->indexOfKey(QStringLiteral("x"));
-        QCOMPARE(node.parent().data().toString(),
-            expectNew ? QStringLiteral("逻辑操作") : QStringLiteral("其他"));
-    }
+    QCOMPARE(window.codeTree()->indexOfKey(QStringLiteral("x")).parent().data().toString(),
+        hasCode ? QString::fromUtf8(expectNew ? "逻辑操作" : "其他") : QString());
     QCOMPARE(TestLibrary::entries(dir.path()),
         hasCode ? QStringList { QStringLiteral("x.cod") } : QStringList());
 }
 
 // The calls of one kind get, in turn and over again, the results of
 // `turns`: a negative one fails with that errno; any other passes the call
-// on, a write writing at most that many bytes. A close closes all the same.
+// on, a write writing at most that many bytes.
 void TestSaveKill::failures_data()
 {
     QTest::addColumn<int>("call");
     QTest::addColumn<QList<int>>("turns");
     QTest::addColumn<int>("errorNumber"); // 0 when the save succeeds
 
-    using Ops = ScopedFileOps;
+    using S = ScopedFileOps;
     const int pass = INT_MAX;
-    QTest::newRow("disk full at open") << int(Ops::Open) << QList<int> { -ENOSPC, pass } << ENOSPC;
-    QTest::newRow("no permission at open")
-        << int(Ops::Open) << QList<int> { -EACCES, pass } << EACCES;
-    QTest::newRow("disk full at first write")
-        << int(Ops::Write) << QList<int> { -ENOSPC } << ENOSPC;
-    QTest::newRow("short write, then disk full")
-        << int(Ops::Write) << QList<int> { 1000, -ENOSPC } << ENOSPC;
-    QTest::newRow("write writes nothing") << int(Ops::Write) << QList<int> { 0 } << EIO;
-    QTest::newRow("i/o error at write") << int(Ops::Write) << QList<int> { -EIO } << EIO;
-    QTest::newRow("i/o error at fsync") << int(Ops::Fsync) << QList<int> { -EIO, pass } << EIO;
-    QTest::newRow("i/o error at close") << int(Ops::Close) << QList<int> { -EIO } << EIO;
-    QTest::newRow("i/o error at rename") << int(Ops::Rename) << QList<int> { -EIO } << EIO;
-    QTest::newRow("interrupted open") << int(Ops::Open) << QList<int> { -EINTR, pass } << 0;
-    QTest::newRow("interrupted writes") << int(Ops::Write) << QList<int> { -EINTR, 1000 } << 0;
-    QTest::newRow("short writes") << int(Ops::Write) << QList<int> { 7 } << 0;
-    QTest::newRow("i/o error at folder fsync") << int(Ops::Fsync) << QList<int> { pass, -EIO } << 0;
+    const struct {
+        const char *title;
+        ScopedFileOps::Call call;
+        QList<int> turns;
+        int errorNumber;
+    } rows[] = {
+        { "disk full at open", S::Open, { -ENOSPC, pass }, ENOSPC },
+        { "no permission at open", S::Open, { -EACCES, pass }, EACCES },
+        { "disk full at first write", S::Write, { -ENOSPC }, ENOSPC },
+        { "short write, then disk full", S::Write, { 1000, -ENOSPC }, ENOSPC },
+        { "write writes nothing", S::Write, { 0 }, EIO },
+        { "i/o error at write", S::Write, { -EIO }, EIO },
+        { "i/o error at fsync", S::Fsync, { -EIO, pass }, EIO },
+        { "i/o error at close", S::Close, { -EIO }, EIO },
+        { "i/o error at rename", S::Rename, { -EIO }, EIO },
+        { "interrupted open", S::Open, { -EINTR, pass }, 0 },
+        { "interrupted writes", S::Write, { -EINTR, 1000 }, 0 },
+        { "short writes", S::Write, { 7 }, 0 },
+        { "i/o error at folder fsync", S::Fsync, { pass, -EIO }, 0 },
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.title) << int(r.call) << r.turns << r.errorNumber;
 }
 
 // A failed save leaves the old record; any save leaves no temporary file
@@ -193,31 +186,22 @@ void TestSaveKill::failures()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("x.cod"));
     QVERIFY(TestLibrary::writeCode(dir.path(), QStringLiteral("x.cod"), oldRecord()));
-    const int descriptors = openDescriptors();
+    const auto openDescriptors = [] {
+        return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System);
+    };
+    const QStringList descriptors = openDescriptors();
     bool ok = false;
     QString error;
     {
         ScopedFileOps ops;
-        const FileOps &system = ScopedFileOps::system();
         int turn = INT_MAX;
         int count = 0;
         ops.before = [&](ScopedFileOps::Call made, int) {
             turn = made == call ? turns.at(count++ % turns.size()) : INT_MAX;
+            return turn < 0 ? -turn : 0;
         };
-        const auto fail = [&] { return errno = -turn, -1; };
-        ops.open = [&](const char *file, int flags, mode_t mode) {
-            return turn < 0 ? fail() : system.open(file, flags, mode);
-        };
-        ops.write = [&](int fd, const void *buffer, size_t size) -> ssize_t {
-            return turn < 0 ? fail() : system.write(fd, buffer, qMin<size_t>(size, size_t(turn)));
-        };
-        ops.fsync = [&](int fd) { return turn < 0 ? fail() : system.fsync(fd); };
-        ops.close = [&](int fd) {
-            const int result = system.close(fd);
-            return turn < 0 && result == 0 ? fail() : result;
-        };
-        ops.rename = [&](const char *from, const char *to) {
-            return turn < 0 ? fail() : system.rename(from, to);
+        ops.write = [&](int fd, const void *buffer, size_t size) {
+            return ScopedFileOps::system().write(fd, buffer, qMin<size_t>(size, size_t(turn)));
         };
         ok = SaveCodeRecord(newRecord(), path, &error);
     }

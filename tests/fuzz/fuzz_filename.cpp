@@ -6,25 +6,16 @@
 
 #include <unicode/ustring.h>
 
-namespace {
-
-// Whether the bytes are well-formed UTF-8, as ICU judges it.
-bool isUtf8(const char *bytes, qsizetype size)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = 0;
-    u_strFromUTF8(nullptr, 0, &length, bytes, int32_t(size), &status);
-    return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray name(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString text = FileList::decodeFileName(name);
     FUZZ_CHECK(text.isEmpty() == name.isEmpty());
-    if (isUtf8(name.constData(), name.size())) {
+    // Well-formed UTF-8, as ICU judges it.
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8(nullptr, 0, &length, name.constData(), int32_t(name.size()), &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status)) {
         // Every character kept, a leading byte order mark included.
         FUZZ_CHECK(text.toUtf8() == name);
         return 0;

@@ -2,7 +2,6 @@
 // as libFuzzer replays a corpus, for builds without libFuzzer.
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <cstdint>
 #include <cstdio>
 
@@ -12,10 +11,10 @@ int main(int argc, char **argv)
 {
     int count = 0;
     for (int i = 1; i < argc; ++i) {
-        const QString given = QFile::decodeName(argv[i]);
-        const QFileInfoList files = QFileInfo(given).isDir()
-            ? QDir(given).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)
-            : QFileInfoList { QFileInfo(given) };
+        const QFileInfo given(QFile::decodeName(argv[i]));
+        const QFileInfoList files = given.isDir()
+            ? QDir(given.filePath()).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)
+            : QFileInfoList { given };
         for (const QFileInfo &file : files) {
             QFile in(file.filePath());
             const QByteArray bytes = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
