@@ -11,15 +11,15 @@
 // Helpers for tests that build library folders.
 namespace TestLibrary {
 
+inline const QString kOther = QStringLiteral("其他");
+
 inline CodeRecord record(const QString &name, const QString &category, const QString &comments = {},
     const QString &declarations = {}, const QString &code = {})
 {
     CodeRecord r;
-    r.setField(CodeRecord::Name, name);
-    r.setField(CodeRecord::Category, category);
-    r.setField(CodeRecord::Comments, comments);
-    r.setField(CodeRecord::Declarations, declarations);
-    r.setField(CodeRecord::Code, code);
+    const QString texts[] = { name, code, declarations, comments, category };
+    for (int f = 0; f < CodeRecord::FieldCount; ++f)
+        r.setField(CodeRecord::Field(f), texts[f]);
     return r;
 }
 
@@ -32,20 +32,19 @@ inline QByteArray bytes(const CodeRecord &r)
     return out;
 }
 
-// Writes raw bytes as a file of the folder; fileName is native bytes.
+// Writes raw bytes as the file `fileName` (native bytes) of the folder.
 inline bool writeFile(const QString &folder, const QByteArray &fileName, const QByteArray &content)
 {
     const QByteArray path = QFile::encodeName(folder) + '/' + fileName;
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
-    return ::close(fd) == 0 && ok;
+    const bool ok
+        = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    return fd >= 0 && ::close(fd) == 0 && ok;
 }
 
-inline bool writeCode(const QString &folder, const QString &fileName, const CodeRecord &r)
+inline bool writeCode(const QString &folder, const char *fileName, const CodeRecord &r)
 {
-    return writeFile(folder, QFile::encodeName(fileName), bytes(r));
+    return writeFile(folder, fileName, bytes(r));
 }
 
 inline QByteArray readFile(const QString &path)
@@ -59,6 +58,11 @@ inline QStringList entries(const QString &folder)
 {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+template <typename T = QWidget> T *child(const QObject *parent, const QString &name)
+{
+    return parent->findChild<T *>(name);
 }
 
 } // namespace TestLibrary
