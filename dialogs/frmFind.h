@@ -15,6 +15,8 @@ class frmFind : public ModalDialog {
 public:
     explicit frmFind(frmMain *owner);
 
+    void reject() override;
+
     void Command1_Click();
     void Command2_Click();
 
