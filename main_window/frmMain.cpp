@@ -138,8 +138,8 @@ void frmMain::createStatusBar()
         panel->setFrameShadow(QFrame::Sunken);
         panel->setFont(Fonts::windowFont());
     }
-    m_panel2->setFixedWidth(Controls::panelWidth(m_panel2->fontMetrics(), m_panel2->text(),
-        m_panel2->frameWidth(), Twips::toPixels(1440)));
+    m_panel2->setFixedWidth(Controls::panelWidth(
+        m_panel2->fontMetrics(), m_panel2->text(), m_panel2->frameWidth(), Twips::toPixels(1440)));
     m_status->addWidget(m_panel1, 1);
     m_status->addPermanentWidget(m_panel2);
     setStatusBar(m_status);
