@@ -9,7 +9,8 @@ class QLineEdit;
 class QPushButton;
 
 // The Find dialog: shows in the main window's panes the first code in the
-// library folder whose comments begin with the typed text.
+// library folder whose comments begin with the typed text. Enter in the
+// text box finds, as the Find button does; Escape cancels, as Cancel does.
 class frmFind : public ModalDialog {
     Q_OBJECT
 public:
