@@ -23,12 +23,14 @@ frmFind::frmFind(frmMain *owner)
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("Find"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+        | Qt::MSWindowsFixedSizeDialogHint);
     // No icon: an empty picture instead of the owner's.
     QPixmap none(16, 16);
     none.fill(Qt::transparent);
     setWindowIcon(QIcon(none));
-    resize(Twips::size(6330, 2925));
+    // A fixed size: the window manager can neither resize nor maximize it.
+    setFixedSize(Twips::size(6330, 2925));
     move(Twips::toPixels(4365), Twips::toPixels(4170));
 
     // Sized to its text from its design position, the text centred.
@@ -58,6 +60,8 @@ frmFind::frmFind(frmMain *owner)
 
     connect(m_command1, &QPushButton::clicked, this, &frmFind::Command1_Click);
     connect(m_command2, &QPushButton::clicked, this, &frmFind::Command2_Click);
+    // Enter in the search text finds, as the Find button does.
+    connect(m_text1, &QLineEdit::returnPressed, this, &frmFind::Command1_Click);
 
     setTabOrder(m_text1, m_command1);
     setTabOrder(m_command1, m_command2);
@@ -108,6 +112,12 @@ void frmFind::Command1_Click()
     }
     // Every search discards the dialog.
     close();
+}
+
+// Escape cancels, as the Cancel button does.
+void frmFind::reject()
+{
+    Command2_Click();
 }
 
 void frmFind::Command2_Click()

@@ -9,11 +9,14 @@ class QLineEdit;
 class QPushButton;
 
 // The Find dialog: shows in the main window's panes the first code in the
-// library folder whose comments begin with the typed text.
+// library folder whose comments begin with the typed text. Enter in the
+// text box finds, as the Find button does; Escape cancels, as Cancel does.
 class frmFind : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmFind(frmMain *owner);
+
+    void reject() override;
 
     void Command1_Click();
     void Command2_Click();

@@ -41,9 +41,11 @@ frmNewCode::frmNewCode(frmMain *owner)
     setObjectName(QStringLiteral("frmNewCode"));
     setWindowTitle(QStringLiteral("加入新代码"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+        | Qt::MSWindowsFixedSizeDialogHint);
     setFont(Fonts::windowFont());
-    resize(Twips::size(5400, 5370));
+    // A fixed size: the window manager can neither resize nor maximize it.
+    setFixedSize(Twips::size(5400, 5370));
     centreOnScreen(size());
 
     // Labels first, so that the boxes beside them are drawn over them.
@@ -85,7 +87,6 @@ QPlainTextEdit *frmNewCode::createTextBox(const char *name, const QRect &geometr
 {
     auto *box = Controls::createTextBox(this, name, geometry);
     // Tab moves on to the next control; Ctrl+Tab types a tab.
-    box->setTabChangesFocus(true);
     box->installEventFilter(this);
     return box;
 }

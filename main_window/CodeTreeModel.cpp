@@ -2,6 +2,7 @@
 
 #include "FileList.h"
 #include "LibraryScan.h"
+#include "SkipReason.h"
 
 #include <QHashFunctions>
 #include <QPixmap>
@@ -94,11 +95,14 @@ bool CodeTreeModel::addCategory(const QString &name)
 QString CodeTreeModel::refusal(QStringView name, int category, const QString &categoryText) const
 {
     if (name.isEmpty())
-        return tr("名称为空");
+        return SkipReason::noName();
     if (category < 0)
-        return tr("种类“%1”不存在").arg(categoryText);
-    if (categoryOf(name) >= 0 || findCode(name) >= 0)
-        return tr("名称“%1”与已有的节点重复").arg(name);
+        return categoryText.isEmpty() ? SkipReason::noCategory()
+                                      : SkipReason::unknownCategory(categoryText);
+    if (categoryOf(name) >= 0)
+        return SkipReason::nameIsCategory(name);
+    if (findCode(name) >= 0)
+        return SkipReason::duplicateName(name);
     return {};
 }
 
@@ -147,8 +151,12 @@ void CodeTreeModel::addCodes(
     for (const CodeHead &head : scan.codes) {
         const QStringView name = scan.name(head);
         const int category = head.category < m_categories.size() ? head.category : -1;
-        const QString why = refusal(name, category, scan.otherCategories.value(head.entry));
+        QString why = refusal(name, category, scan.otherCategories.value(head.entry));
         if (!why.isEmpty()) {
+            // A short file lacks what it was refused for: say so instead.
+            if (const auto size = scan.shortFiles.constFind(head.entry);
+                size != scan.shortFiles.constEnd())
+                why = SkipReason::tooShort(*size);
             rejected->append({ files.name(head.entry), why });
             continue;
         }

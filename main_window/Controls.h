@@ -4,6 +4,7 @@
 #include <QString>
 
 class QColor;
+class QFontMetrics;
 class QPlainTextEdit;
 class QWidget;
 
@@ -19,8 +20,12 @@ template <typename Widget> Widget *named(Widget *widget, const char *name, const
 }
 
 // A multi-line text box as the program's windows use them: Tahoma 9.75 pt,
-// word wrap, a vertical scroll bar only.
+// word wrap, a vertical scroll bar only; Tab moves the focus on.
 QPlainTextEdit *createTextBox(QWidget *parent, const char *name, const QRect &geometry);
+
+// The width in pixels of a framed status bar panel that shows all of
+// `text`, and never less than `minimum`.
+int panelWidth(const QFontMetrics &metrics, const QString &text, int frameWidth, int minimum);
 
 void setTextColor(QWidget *widget, const QColor &color);
 

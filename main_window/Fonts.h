@@ -10,7 +10,7 @@ namespace Fonts {
 void installSubstitutions();
 
 QFont windowFont(); // Tahoma 9.75 pt bold
-QFont textFont(); // Tahoma 9.75 pt
+QFont textFont(); // Tahoma 9.75 pt, lines of one height with or without Chinese
 QFont treeFont(); // SimSun 9.75 pt
 QFont noticeFont(); // Tahoma 12 pt
 

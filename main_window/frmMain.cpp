@@ -133,12 +133,13 @@ void frmMain::createStatusBar()
     m_panel1->setMinimumWidth(Twips::toPixels(1440));
     m_panel2 = new QLabel(QStringLiteral("数据库代码总数"), m_status);
     m_panel2->setObjectName(QStringLiteral("Panel2"));
-    m_panel2->setFixedWidth(Twips::toPixels(1440));
     for (QLabel *panel : { m_panel1, m_panel2 }) {
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setFont(Fonts::windowFont());
     }
+    m_panel2->setFixedWidth(Controls::panelWidth(
+        m_panel2->fontMetrics(), m_panel2->text(), m_panel2->frameWidth(), Twips::toPixels(1440)));
     m_status->addWidget(m_panel1, 1);
     m_status->addPermanentWidget(m_panel2);
     setStatusBar(m_status);
@@ -208,7 +209,10 @@ void frmMain::setPanel1Text(const QString &text)
 
 void frmMain::updateCodeCount()
 {
-    m_panel2->setText(QString::number(m_model->codeCount()) + QStringLiteral(" Code(s)"));
+    const QString text = QString::number(m_model->codeCount()) + QStringLiteral(" Code(s)");
+    m_panel2->setFixedWidth(Controls::panelWidth(
+        m_panel2->fontMetrics(), text, m_panel2->frameWidth(), Twips::toPixels(1440)));
+    m_panel2->setText(text);
 }
 
 void frmMain::Form_Resize()
@@ -218,9 +222,11 @@ void frmMain::Form_Resize()
     // The toolbar stays docked along the top of the client area.
     m_toolbar->setGeometry(0, 0, m_client->width(), Twips::toPixels(810));
 
+    // The outer size counts the window manager's frame and title bar.
+    m_laidOutFor = frameGeometry().size();
     const auto snap = [](float twips) { return Twips::fromPixels(Twips::toPixels(twips)); };
-    const PaneLayout l = applyResizeRule(Twips::fromPixels(frameGeometry().width()),
-        Twips::fromPixels(frameGeometry().height()), Twips::fromPixels(m_toolbar->height()),
+    const PaneLayout l = applyResizeRule(Twips::fromPixels(m_laidOutFor.width()),
+        Twips::fromPixels(m_laidOutFor.height()), Twips::fromPixels(m_toolbar->height()),
         Twips::fromPixels(m_status->height()), snap);
     const auto place = [](QWidget *w, const PaneLayout::Box &b) {
         w->setGeometry(Twips::rect(b.left, b.top, b.width, b.height));
@@ -235,6 +241,15 @@ void frmMain::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     Form_Resize();
+}
+
+void frmMain::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    // A window manager may frame the window only after it is first shown,
+    // and then moves it: the outer size has grown without a resize.
+    if (frameGeometry().size() != m_laidOutFor)
+        Form_Resize();
 }
 
 void frmMain::changeEvent(QEvent *event)

@@ -51,6 +51,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -82,6 +83,7 @@ private:
     QString m_loadProblem; // set when the library folder could not be listed
     QVector<SkippedFile> m_skipped;
     bool m_reported = false;
+    QSize m_laidOutFor; // the outer size the panes were last laid out for
     QPointer<frmNewCode> m_newCode;
     QPointer<frmFind> m_find;
     QPointer<frmAbout> m_about;

@@ -53,6 +53,8 @@ void readRange(const FileList &files, int dirFd, int begin, int end, LibraryScan
             scan->skipped.append({ files.name(i), error });
             continue;
         }
+        if (got < CodeRecord::RecordSize)
+            scan->shortFiles.insert(i, got);
         // Absent bytes read as spaces, which trimming removes.
         const auto field = [&](CodeRecord::Field f) {
             const qsizetype start = CodeRecord::offset(f);
@@ -85,6 +87,7 @@ void append(LibraryScan *to, LibraryScan &&from)
     }
     to->skipped += from.skipped;
     to->otherCategories.insert(from.otherCategories);
+    to->shortFiles.insert(from.shortFiles);
 }
 
 } // namespace

@@ -25,6 +25,7 @@ struct LibraryScan {
     QVector<CodeHead> codes;
     QVector<SkippedFile> skipped; // files that could not be read
     QHash<qint32, QString> otherCategories; // entry -> category that is none of the eight
+    QHash<qint32, qint64> shortFiles; // entry -> size of a file shorter than a record
 
     QStringView name(const CodeHead &head) const
     {
