@@ -110,44 +110,35 @@ void TestStartup::hostileEntry_data()
         return TestLibrary::bytes(TestLibrary::record(name, category, "说明"));
     };
     QByteArray badGbk = code("bad..gbk");
-    badGbk[3] = '\x81';
-    badGbk[4] = '0';
+    badGbk.replace(3, 2,
+        "\x81"
+        "0");
     const QString nul = QString(u'a') + QChar(0) + u'b';
-    const QString notRegular = QStringLiteral("不是普通文件");
-    QTest::newRow("empty name") << 0 << QByteArray("v") << code("   ") << QString() << "名称为空";
-    QTest::newRow("unknown category")
-        << 0 << QByteArray("v") << code("v", "杂项") << QString() << "杂项";
-    QTest::newRow("crlf category")
-        << 0 << QByteArray("v") << code("v", "其他\r\n") << QString() << "种类";
-    QTest::newRow("category name") << 0 << QByteArray("v") << code("其他") << QString() << "重复";
-    QTest::newRow("repeated name") << 0 << QByteArray("v") << code("good") << QString() << "重复";
-    QTest::newRow("0 bytes") << 0 << QByteArray("v") << QByteArray() << QString() << "名称为空";
-    QTest::newRow("4691 bytes") << 0 << QByteArray("v") << code("v").left(4691) << "v"
-                                << "";
-    QTest::newRow("10 MB") << 0 << QByteArray("v") << code("v") + QByteArray(10 << 20, '\x81')
-                           << "v"
-                           << "";
-    QTest::newRow("invalid GBK") << 0 << QByteArray("v") << badGbk << "bad\uFFFD0gbk"
-                                 << "";
-    QTest::newRow("NUL in name") << 0 << QByteArray("v") << code(nul) << nul << "";
-    QTest::newRow("GBK file name")
-        << 0 << QByteArray("\xba\xba") << code("") << QString() << "汉名称为空";
-    QTest::newRow("line break in file name")
-        << 0 << QByteArray("a\nb") << code("") << QString() << "名称为空";
-    QTest::newRow("directory") << int(Directory) << QByteArray("v") << QByteArray() << QString()
-                               << notRegular;
-    QTest::newRow("FIFO") << int(Fifo) << QByteArray("v") << QByteArray() << QString()
-                          << notRegular;
-    QTest::newRow("dangling link")
-        << int(Dangling) << QByteArray("v") << QByteArray() << QString() << notRegular;
-    QTest::newRow("link loop") << int(Loop) << QByteArray("v") << QByteArray() << QString()
-                               << notRegular;
-    QTest::newRow("cannot open") << int(Unopenable) << QByteArray("v") << code("v") << QString()
-                                 << "无法打开";
-    QTest::newRow("read error") << int(ReadError) << QByteArray("v") << code("v") << QString()
-                                << "读取失败";
-    QTest::newRow("interrupted reads") << int(Interrupted) << QByteArray("v") << code("v") << "v"
-                                       << "";
+    const auto row = [](const char *title, int kind, const QByteArray &fileName,
+                         const QByteArray &content, const QString &node, const QString &reason) {
+        QTest::newRow(title) << kind << fileName << content << node << reason;
+    };
+    const QString none;
+    row("empty name", Regular, "v", code("   "), none, "v：名称是空的");
+    row("unknown category", Regular, "v", code("v", "杂项"), none, "种类“杂项”不是八个种类之一");
+    row("empty category", Regular, "v", code("v", ""), none, "种类是空的");
+    row("crlf category", Regular, "v", code("v", "其他\r\n"), none, "种类“其他\r\n”不是");
+    row("category name", Regular, "v", code("其他"), none, "名称“其他”是一个种类的名称");
+    row("repeated name", Regular, "v", code("good"), none, "已有名为“good”的代码");
+    row("3 bytes", Regular, "v", "abc", none, "文件只有 3 字节，代码文件应为 4692 字节");
+    row("4691 bytes", Regular, "v", code("v").left(4691), "v", {});
+    row("10 MB", Regular, "v", code("v") + QByteArray(10 << 20, '\x81'), "v", {});
+    row("invalid GBK", Regular, "v", badGbk, "bad\uFFFD0gbk", {});
+    row("NUL in name", Regular, "v", code(nul), nul, {});
+    row("GBK file name", Regular, "\xba\xba", code(""), none, "汉：名称是空的");
+    row("line break in file name", Regular, "a\nb", code(""), none, "a\nb：");
+    row("directory", Directory, "v", {}, none, "v：不是普通文件");
+    row("FIFO", Fifo, "v", {}, none, "v：不是普通文件");
+    row("dangling link", Dangling, "v", {}, none, "v：不是普通文件");
+    row("link loop", Loop, "v", {}, none, "v：不是普通文件");
+    row("cannot open", Unopenable, "v", code("v"), none, "v：无法打开");
+    row("read error", ReadError, "v", code("v"), none, "v：读取失败");
+    row("interrupted reads", Interrupted, "v", code("v"), "v", {});
 }
 
 void TestStartup::hostileEntry()
@@ -188,7 +179,8 @@ void TestStartup::hostileEntry()
     QCOMPARE(window.skippedFiles().size(), node.isNull() ? 1 : 0);
     if (node.isNull()) {
         const SkippedFile &skipped = window.skippedFiles().first();
-        QVERIFY2((skipped.fileName + skipped.reason).contains(reason), qPrintable(skipped.reason));
+        QVERIFY2((skipped.fileName + u'：' + skipped.reason).contains(reason),
+            qPrintable(skipped.reason));
         // The user is told, without a modal stop, in plain text.
         window.show();
         QMessageBox *box = nullptr;

@@ -55,20 +55,6 @@ private slots:
         }
         QCOMPARE(pane("txtComments")->toPlainText().trimmed(), QStringLiteral("abc"));
     }
-    void skipReason_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("3 bytes") << QByteArray("abc") << "文件只有 3 字节，代码文件应为 4692 字节";
-        QTest::newRow("no category") << bytes(record("b", "")) << "种类是空的";
-        QTest::newRow("other") << bytes(record("b", "杂项")) << "种类“杂项”不是八个种类之一";
-    }
-    void skipReason()
-    {
-        QFETCH(QByteArray, content);
-        QVERIFY(writeFile(m_dir.path(), "x.cod", content));
-        QTEST(frmMain(m_dir.path()).skippedFiles().value(0).reason, "reason");
-    }
 
 private:
     QPlainTextEdit *pane(const char *name) { return m_window->findChild<QPlainTextEdit *>(name); }
