@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include "Contrast.h"
 #include "Fonts.h"
 
 #include <QPlainTextEdit>
@@ -19,7 +20,7 @@ QPlainTextEdit *createTextBox(QWidget *parent, const char *name, const QRect &ge
 void setTextColor(QWidget *widget, const QColor &color)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::Text, Contrast::readableText(color, palette.color(QPalette::Base)));
     widget->setPalette(palette);
 }
 

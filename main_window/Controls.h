@@ -22,6 +22,8 @@ template <typename Widget> Widget *named(Widget *widget, const char *name, const
 // word wrap, a vertical scroll bar only.
 QPlainTextEdit *createTextBox(QWidget *parent, const char *name, const QRect &geometry);
 
+// Gives a text box the design's text colour, made readable where a dark
+// desktop theme gives the box a dark ground (set the ground first).
 void setTextColor(QWidget *widget, const QColor &color);
 
 } // namespace Controls
