@@ -40,6 +40,8 @@ frmFind::frmFind(frmMain *owner)
     m_label1->resize(m_label1->sizeHint());
 
     m_text1 = Controls::named(new QLineEdit(this), "Text1", Twips::rect(1080, 120, 3975, 375));
+    m_text1->setAccessibleName(QStringLiteral("查找目标"));
+    m_label1->setBuddy(m_text1);
     m_command1 = Controls::named(new QPushButton(QStringLiteral("查找"), this), "Command1",
         Twips::rect(5400, 120, 855, 375));
     m_command2 = Controls::named(new QPushButton(QStringLiteral("取消"), this), "Command2",

@@ -66,6 +66,15 @@ frmNewCode::frmNewCode(frmMain *owner)
     Controls::setTextColor(m_txtComments, QColor(255, 0, 255));
     m_txtDeclarations = createTextBox("txtDeclarations", Twips::rect(120, 2160, 5175, 1455));
     m_txtCode = createTextBox("txtCode", Twips::rect(120, 3720, 5175, 1095));
+    m_label1->setBuddy(m_txtName);
+    m_label2->setBuddy(m_cmbCategory);
+    const struct {
+        QWidget *control;
+        const char *name;
+    } accessibleNames[] = { { m_txtName, "名称" }, { m_cmbCategory, "种类" },
+        { m_txtComments, "说明" }, { m_txtDeclarations, "声明" }, { m_txtCode, "代码" } };
+    for (const auto &a : accessibleNames)
+        a.control->setAccessibleName(QString::fromUtf8(a.name));
 
     m_cmdAdd
         = createButton("cmdAdd", QStringLiteral("添加"), Twips::rect(120, 4920, 1215, 375), this);

@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include "Contrast.h"
 #include "Fonts.h"
 
 #include <QFontMetrics>
@@ -30,7 +31,7 @@ int panelWidth(const QFontMetrics &metrics, const QString &text, int frameWidth,
 void setTextColor(QWidget *widget, const QColor &color)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::Text, Contrast::readableText(color, palette.color(QPalette::Base)));
     widget->setPalette(palette);
 }
 

@@ -27,6 +27,8 @@ QPlainTextEdit *createTextBox(QWidget *parent, const char *name, const QRect &ge
 // `text`, and never less than `minimum`.
 int panelWidth(const QFontMetrics &metrics, const QString &text, int frameWidth, int minimum);
 
+// Gives a text box the design's text colour, made readable where a dark
+// desktop theme gives the box a dark ground (set the ground first).
 void setTextColor(QWidget *widget, const QColor &color);
 
 } // namespace Controls

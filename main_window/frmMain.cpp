@@ -2,6 +2,7 @@
 
 #include "CodeTreeModel.h"
 #include "Controls.h"
+#include "Desktop.h"
 #include "FileList.h"
 #include "Fonts.h"
 #include "ResizeRule.h"
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -38,10 +40,7 @@ frmMain::frmMain(const QString &libraryFolder, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("汇编语言程序库"));
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/images/app32.xpm"));
-    icon.addFile(QStringLiteral(":/images/app16.xpm"));
-    setWindowIcon(icon);
+    setWindowIcon(Desktop::programIcon());
     setFont(Fonts::windowFont());
 
     m_client = new QWidget(this);
@@ -80,6 +79,9 @@ void frmMain::createMenu()
     m_mnuExit->setObjectName(QStringLiteral("mnuExit"));
     connect(m_mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
     connect(m_mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    // No caption carries an accelerator: F10 opens the menu from the keyboard.
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+        [this] { menuBar()->setActiveAction(m_mnuFile->menuAction()); });
 }
 
 void frmMain::createToolbar()
@@ -115,6 +117,7 @@ void frmMain::createToolbar()
         action->setToolTip(b.toolTip);
         QWidget *button = m_toolbar->widgetForAction(action);
         button->setFixedSize(Twips::size(825, 780));
+        button->setAccessibleName(b.caption);
         if (b.toolTip.isEmpty())
             button->installEventFilter(new NoToolTip(button));
     }
@@ -160,6 +163,7 @@ void frmMain::createTree()
     m_tvCodes->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_tvCodes->header()->setStretchLastSection(false);
     m_tvCodes->setToolTip(QStringLiteral("类别列表"));
+    m_tvCodes->setAccessibleName(m_tvCodes->toolTip());
     m_tvCodes->setGeometry(Twips::rect(120, 840, 2535, 3735));
     connect(m_tvCodes, &QTreeView::clicked, this, &frmMain::tvCodes_NodeClick);
     connect(m_tvCodes->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -186,11 +190,15 @@ void frmMain::createPanes()
     for (const Pane &p : panes) {
         *p.member = Controls::createTextBox(m_client, p.name, p.geometry);
         (*p.member)->setToolTip(p.toolTip);
+        (*p.member)->setAccessibleName(p.toolTip);
+        if (*p.member == m_txtCode) {
+            // The code pane is white whatever the theme.
+            QPalette palette = m_txtCode->palette();
+            palette.setColor(QPalette::Base, QColor(255, 255, 255));
+            m_txtCode->setPalette(palette);
+        }
         Controls::setTextColor(*p.member, p.color);
     }
-    QPalette palette = m_txtCode->palette();
-    palette.setColor(QPalette::Base, QColor(255, 255, 255));
-    m_txtCode->setPalette(palette);
 }
 
 void frmMain::setTabOrder()

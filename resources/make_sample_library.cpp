@@ -14,13 +14,12 @@
 #include "Categories.h"
 #include "CodePage936.h"
 #include "CodeRecord.h"
+#include "LibraryPlacement.h"
 #include "modProgramVars.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdio>
 
 namespace {
@@ -90,36 +89,26 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: make_sample_library <library folder> <sample file>...\n");
         return 2;
     }
-    const QString target = args.at(1);
-    if (QFileInfo::exists(target))
-        return 0;
-
-    // Build the library next to its place and move it there in one step.
-    QTemporaryDir staging(target + QStringLiteral(".building-XXXXXX"));
-    if (!staging.isValid()) {
-        std::fprintf(stderr, "make_sample_library: cannot create %s\n", qPrintable(target));
+    QString error;
+    const bool placed = placeLibraryFolder(
+        args.at(1),
+        [&args](const QString &folder, QString *error) {
+            for (const QString &sample : args.mid(2)) {
+                CodeRecord record;
+                if (!parseSample(sample, &record, error)
+                    || !modProgramVars::SaveCodeRecord(record,
+                        QDir(folder).filePath(modProgramVars::CodeFileName(record.codeName())),
+                        error)) {
+                    *error = sample + QStringLiteral(": ") + *error;
+                    return false;
+                }
+            }
+            return true;
+        },
+        &error);
+    if (!placed) {
+        std::fprintf(stderr, "make_sample_library: %s\n", qUtf8Printable(error));
         return 1;
     }
-    for (const QString &sample : args.mid(2)) {
-        CodeRecord record;
-        QString error;
-        if (!parseSample(sample, &record, &error)
-            || !modProgramVars::SaveCodeRecord(record,
-                QDir(staging.path()).filePath(modProgramVars::CodeFileName(record.codeName())),
-                &error)) {
-            std::fprintf(
-                stderr, "make_sample_library: %s: %s\n", qPrintable(sample), qUtf8Printable(error));
-            return 1;
-        }
-    }
-    if (!QDir().rename(staging.path(), target)) {
-        std::fprintf(
-            stderr, "make_sample_library: cannot move the library to %s\n", qPrintable(target));
-        return 1;
-    }
-    staging.setAutoRemove(false);
-    QFile::setPermissions(target,
-        QFile::permissions(target) | QFileDevice::ReadGroup | QFileDevice::ExeGroup
-            | QFileDevice::ReadOther | QFileDevice::ExeOther);
     return 0;
 }

@@ -3,7 +3,8 @@
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-PACKAGES=(cmake g++ make qt6-base-dev libicu-dev fonts-noto-cjk fonts-arphic-uming fonts-dejavu-core)
+PACKAGES=(cmake g++ make qt6-base-dev libicu-dev qt6-translations-l10n fonts-noto-cjk
+    fonts-arphic-uming fonts-dejavu-core)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -12,6 +13,11 @@ as_root() {
 # Installs the Debian packages given (and the build's own) that are missing.
 install_packages() {
     local missing=()
+    if ! command -v apt-get >/dev/null || ! command -v dpkg-query >/dev/null; then
+        echo "No apt on this system: install these packages (Debian names) or their" \
+            "equivalents yourself: ${PACKAGES[*]} $*"
+        return 0
+    fi
     for package in "${PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" \
             || missing+=("$package")
@@ -21,6 +27,8 @@ install_packages() {
         as_root apt-get update -qq
         as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
             "${missing[@]}" >/dev/null
+    else
+        echo "Debian packages needed: all installed (${PACKAGES[*]} $*)"
     fi
 }
 

@@ -26,11 +26,17 @@ The files are written to resources/images/ next to this script's parent:
                     16-colour VGA palette, transparent background
   app16.xpm  16x16  the same window icon at 16x16, same palette
 
+and the desktop icons to resources/icons/, PNGs of the window icon for the
+hicolor theme: quillbank-16.png and quillbank-32.png as drawn, and 48, 64,
+128 and 256 pixel ones enlarged from them pixel by pixel.
+
 Only the Python 3 standard library is used.
 """
 
 import math
 import os
+import struct
+import zlib
 
 BLUE_BG = "#4A79C6"
 NONE = "None"
@@ -543,6 +549,32 @@ def to_xpm(c, name):
     return "\n".join(lines) + "\n"
 
 
+def rgba(col):
+    if col == NONE:
+        return b"\0\0\0\0"
+    return bytes.fromhex(col[1:]) + b"\xff"
+
+
+def to_png(c, scale):
+    """The canvas as an RGBA PNG, each pixel drawn as scale x scale."""
+    raw = bytearray()
+    for row in c.px:
+        line = b"\0" + b"".join(rgba(p) * scale for p in row)
+        raw += line * scale
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+    header = struct.pack(">IIBBBBB", c.w * scale, c.h * scale, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+# Desktop icon size: the picture it is enlarged from and the factor.
+ICONS = [(16, picture_app16, 1), (32, picture_app32, 1), (48, picture_app16, 3),
+         (64, picture_app32, 2), (128, picture_app32, 4), (256, picture_app32, 8)]
+
+
 PICTURES = [
     ("open", picture_open),
     ("closed", picture_closed),
@@ -564,6 +596,13 @@ def main():
         path = os.path.join(out_dir, name + ".xpm")
         with open(path, "w", encoding="ascii", newline="\n") as f:
             f.write(to_xpm(canvas, name))
+        print("wrote", os.path.relpath(path, os.path.dirname(here)))
+    icon_dir = os.path.join(os.path.dirname(here), "resources", "icons")
+    os.makedirs(icon_dir, exist_ok=True)
+    for size, draw, scale in ICONS:
+        path = os.path.join(icon_dir, "quillbank-%d.png" % size)
+        with open(path, "wb") as f:
+            f.write(to_png(draw(), scale))
         print("wrote", os.path.relpath(path, os.path.dirname(here)))
 
 

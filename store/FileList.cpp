@@ -1,6 +1,7 @@
 #include "FileList.h"
 
 #include "CodePage936.h"
+#include "SystemError.h"
 #include "modProgramVars.h"
 
 #include <QFile>
@@ -82,7 +83,7 @@ bool FileList::setFolder(const QString &folder, QString *error)
     std::unique_ptr<DIR, DirCloser> dir(opendir(m_nativeFolder.constData()));
     if (!dir) {
         if (error)
-            *error = QString::fromLocal8Bit(strerror(errno));
+            *error = systemErrorText(errno);
         return false;
     }
     const int dirFd = dirfd(dir.get());

@@ -2,6 +2,7 @@
 
 #include "CodePage936.h"
 #include "FileOps.h"
+#include "SystemError.h"
 
 #include <QFile>
 #include <atomic>
@@ -21,7 +22,7 @@ namespace {
 
     QString systemReason(int error)
     {
-        return QString::fromLocal8Bit(strerror(error));
+        return systemErrorText(error);
     }
 
     QByteArray folderOf(const QByteArray &path)
