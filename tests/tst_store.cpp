@@ -1,243 +1,325 @@
-// The code file: its fixed-width fields in code page 936, writing and
-// reading it, the names it may have, and the listing of the library folder.
+// The code file: its fixed-width fields in code page 936, the names it may
+// have, the listing of the library folder, and writes that are killed or
+// fail part-way, which leave the complete old record or the complete new one.
 #include "CodePage936.h"
+#include "CodeTreeModel.h"
 #include "FileList.h"
+#include "ScopedFileOps.h"
 #include "TestLibrary.h"
+#include "frmMain.h"
 #include "modProgramVars.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <csignal>
+#include <sys/wait.h>
 
 using namespace modProgramVars;
+using namespace TestLibrary;
+
+namespace {
+const CodeRecord kOld = record("x", kOther, "旧的说明", "OLD", "MOV AX,1");
+const CodeRecord kNew = record("x", "逻辑操作", QString(1500, u'新'), "NEW", "MOV");
+}
 
 class TestStore : public QObject {
     Q_OBJECT
 private slots:
-    void fieldWidths_data();
-    void fieldWidths();
-    void codeName_data();
-    void codeName();
-    void encoding_data();
-    void encoding();
-    void unencodableRefused_data();
-    void unencodableRefused();
-    void readAnyLength_data();
-    void readAnyLength();
-    void saveReplacesWholeFile();
-    void nameCheck_data();
-    void nameCheck();
-    void listing();
+    // Each field holds exactly its width in bytes at its offset, cut before
+    // a character that would cross the width and padded with spaces.
+    void fieldWidths_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("kept");
+        const QString han = QStringLiteral("汉"); // BA BA in code page 936
+        for (int f = 0; f < CodeRecord::FieldCount; ++f) {
+            const int w = CodeRecord::width(CodeRecord::Field(f));
+            const auto row = [f](const char *title, const QString &text, const QByteArray &kept) {
+                QTest::addRow("%d %s", f, title) << f << text << kept;
+            };
+            row("exact", QString(w, u'x'), QByteArray(w, 'x'));
+            row("one over", QString(w + 1, u'y'), QByteArray(w, 'y'));
+            row("han straddles", QString(w - 1, u'a') + han, QByteArray(w - 1, 'a'));
+            row("han fills", han.repeated(w / 2 + 1), QByteArray("\xba\xba").repeated(w / 2));
+        }
+    }
+    void fieldWidths()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, kept);
+        const auto f = CodeRecord::Field(field);
+        CodeRecord r;
+        r.setField(f, text);
+        QCOMPARE(r.field(f), text.left(CodeRecord::width(f)).leftJustified(CodeRecord::width(f)));
+        QByteArray expected(CodeRecord::RecordSize, ' ');
+        QCOMPARE(bytes(r), expected.replace(CodeRecord::offset(f), kept.size(), kept));
+    }
+
+    // The name that names the file is the one read back from it.
+    void codeName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("spaces around") << QStringLiteral("  x  ") << QStringLiteral("x");
+        QTest::newRow("tab kept") << QStringLiteral("\tx") << QStringLiteral("\tx");
+        QTest::newRow("70 ascii") << QString(70, u'n') << QString(64, u'n');
+        QTest::newRow("40 han") << QString(40, u'码') << QString(32, u'码');
+        QTest::newRow("han across 64") << QString(63, u'a') + u'码' << QString(63, u'a');
+    }
+    void codeName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        const QByteArray file = bytes(record(name, {}));
+        QCOMPARE(CodeRecord::fromBytes(file.constData(), file.size()).codeName(), expected);
+        QCOMPARE(CodeFileName(expected), expected + QStringLiteral(".cod"));
+    }
+
+    void encoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("both"); // the text encodes back to the bytes
+        const auto row
+            = [](const char *title, const QByteArray &bytes, const char16_t *text, bool both) {
+                  QTest::newRow(title) << bytes << QString::fromUtf16(text) << both;
+              };
+        row("euro 0x80", "\x80", u"\u20ac", true);
+        row("0xFF", "\xff", u"\uf8f5", true);
+        row("user area", "\xaa\xa1", u"\ue000", true);
+        row("han", "\xb0\xa1", u"啊", true);
+        row("crlf", "a\r\nb", u"a\r\nb", true);
+        row("lone lead", "ab\x81", u"ab\ufffd", false);
+        row("bad trail", "\x81\x30x", u"\ufffd0x", false);
+    }
+    void encoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(bool, both);
+        QCOMPARE(CodePage936::decode(bytes), text);
+        QByteArray encoded;
+        QCOMPARE(CodePage936::encode(text, &encoded) && encoded == bytes, both);
+    }
+
+    // Text that code page 936 cannot hold is named, and no file is written.
+    void unencodableRefused_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("bad");
+        QTest::newRow("emoji") << int(CodeRecord::Comments) << QStringLiteral("😀");
+        QTest::newRow("hangul") << int(CodeRecord::Code) << QStringLiteral("한");
+        QTest::newRow("lone surrogate") << int(CodeRecord::Name) << QString(QChar(0xD800));
+    }
+    void unencodableRefused()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, bad);
+        CodeRecord r = kOld;
+        r.setField(CodeRecord::Field(field), QStringLiteral("ok ") + bad);
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(!SaveCodeRecord(r, dir.filePath("x.cod"), &error));
+        QVERIFY2(error.contains(bad), qPrintable(error));
+        QVERIFY(entries(dir.path()).isEmpty());
+    }
+
+    // Files of any length read as a whole record: absent bytes are spaces,
+    // extra bytes are ignored, a lone lead byte never swallows the next field.
+    void readAnyLength_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("category");
+        QByteArray lead(4692, ' ');
+        lead.replace(63, 2,
+            "\x81"
+            "C");
+        lead[4564] = 'K';
+        const QByteArray whole = bytes(record("n", "c"));
+        QTest::newRow("empty") << QByteArray() << ""
+                               << "";
+        QTest::newRow("lead byte ending Name") << lead << QStringLiteral("\ufffd") << "K";
+        QTest::newRow("longer") << whole + "extra"
+                                << "n"
+                                << "c";
+        QTest::newRow("4691 bytes") << whole.left(4691) << "n"
+                                    << "c";
+    }
+    void readAnyLength()
+    {
+        QFETCH(QByteArray, file);
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.path(), "f", file));
+        CodeRecord r;
+        QString error;
+        QVERIFY(ReadCodeRecord(QFile::encodeName(dir.filePath("f")), &r, &error));
+        for (int f = 0; f < CodeRecord::FieldCount; ++f)
+            QCOMPARE(r.field(CodeRecord::Field(f)).size(), CodeRecord::width(CodeRecord::Field(f)));
+        QTEST(trimmedSpaces(r.field(CodeRecord::Name)), "name");
+        QTEST(trimmedSpaces(r.field(CodeRecord::Category)), "category");
+        QCOMPARE(r.field(CodeRecord::Code).at(0), QChar(file.size() > 64 ? file.at(64) : ' '));
+        // Reading a missing file fails and creates nothing.
+        QVERIFY(!ReadCodeRecord(QFile::encodeName(dir.filePath("none")), &r, &error));
+        QCOMPARE(entries(dir.path()), QStringList { "f" });
+    }
+
+    void nameCheck_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("accepted");
+        for (const char *good : { "多字节加法", "a.b c", "COM0", "CONSOLE" })
+            QTest::newRow(good) << QString::fromUtf8(good) << true;
+        for (const char *bad : { "", ".", "..", ".hidden", "x.", "../x", "a/b", "a\\b", "a\nb",
+                 "a\tb", "a\x7f", "a:b", "a?", "a*", "CON", "con.txt", "Lpt9", "a😀", "a\u0085b" })
+            QTest::newRow(bad) << QString::fromUtf8(bad) << false;
+        QTest::newRow("nul") << QString::fromUtf16(u"a\0b", 3) << false;
+    }
+    void nameCheck()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, accepted);
+        QString reason;
+        QCOMPARE(CheckCodeName(name, &reason), accepted);
+        QCOMPARE(reason.isEmpty(), accepted);
+    }
+
+    // Regular files and links to them, hidden ones left out, in order of
+    // their names without regard to case, then exactly; GBK names decoded.
+    void listing()
+    {
+        QTemporaryDir dir;
+        for (const char *name : { "b.cod", "B.cod", "a.cod", "C", ".hidden.cod", "\xba\xba.cod" })
+            QVERIFY(writeFile(dir.path(), name, "x"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub.cod")));
+        QVERIFY(QFile::link(dir.filePath("a.cod"), dir.filePath("link.cod")));
+        FileList list;
+        QVERIFY(list.setFolder(dir.path()));
+        QStringList names;
+        for (int i = 0; i < list.count(); ++i)
+            names << list.entry(i).name;
+        QCOMPARE(names, (QStringList { "a.cod", "B.cod", "b.cod", "C", "link.cod", "汉.cod" }));
+        QCOMPARE(list.entry(5).fileName, QByteArray("\xba\xba.cod"));
+        QCOMPARE(list.skipped().size(), 1);
+        QString error;
+        QVERIFY(!list.setFolder(dir.filePath("none"), &error) && !error.isEmpty());
+        QCOMPARE(list.count(), 0);
+    }
+
+    // A writer killed before any call of a save leaves the old file or the
+    // new one, and start-up takes in just that and removes what is left.
+    void killedAtEveryStep_data()
+    {
+        QTest::addColumn<bool>("withOld");
+        QTest::addColumn<int>("killBefore");
+        QTest::addColumn<bool>("expectNew");
+        for (bool withOld : { true, false }) {
+            QTemporaryDir dir; // the calls of one save, in order
+            QVERIFY(!withOld || writeCode(dir.path(), "x.cod", kOld));
+            ScopedFileOps ops;
+            QString error;
+            QVERIFY(SaveCodeRecord(kNew, dir.filePath("x.cod"), &error));
+            const auto calls = ops.calls();
+            const int rename = int(calls.indexOf(ScopedFileOps::Rename)) + 1;
+            // The record reaches the disk before it replaces the old one.
+            QVERIFY(rename > 0 && calls.indexOf(ScopedFileOps::Fsync) < rename - 1);
+            for (int k = 1; k <= calls.size() + 1; ++k)
+                QTest::addRow("%d, call %d", withOld, k) << withOld << k << (k > rename);
+        }
+    }
+    void killedAtEveryStep()
+    {
+        QFETCH(bool, withOld);
+        QFETCH(int, killBefore);
+        QFETCH(bool, expectNew);
+        QTemporaryDir dir;
+        QVERIFY(!withOld || writeCode(dir.path(), "x.cod", kOld));
+        const pid_t child = fork();
+        if (child == 0) {
+            ScopedFileOps ops;
+            ops.before = [&](ScopedFileOps::Call, int n) { return n == killBefore ? raise(9) : 0; };
+            QString error;
+            SaveCodeRecord(kNew, dir.filePath("x.cod"), &error);
+            raise(SIGKILL);
+        }
+        QCOMPARE(waitpid(child, nullptr, 0), child);
+        const bool hasCode = expectNew || withOld;
+        QCOMPARE(readFile(dir.filePath("x.cod")), hasCode ? bytes(expectNew ? kNew : kOld) : "");
+        frmMain window(dir.path());
+        QCOMPARE(window.codeTree()->codeCount(), int(hasCode));
+        QCOMPARE(entries(dir.path()), hasCode ? QStringList { "x.cod" } : QStringList());
+    }
+
+    // The calls of one kind get, in turn, the results of `turns`: a negative
+    // one fails with that errno, any other passes the call on, a write
+    // writing at most that many bytes. A failed save says why and leaves the
+    // old record; no save leaves a temporary file or a descriptor behind.
+    void failures_data()
+    {
+        QTest::addColumn<int>("call");
+        QTest::addColumn<QList<int>>("turns");
+        QTest::addColumn<bool>("saved");
+        const int pass = INT_MAX;
+        const auto row = [](const char *title, ScopedFileOps::Call call, QList<int> turns,
+                             bool saved) { QTest::newRow(title) << int(call) << turns << saved; };
+        row("no permission at open", ScopedFileOps::Open, { -EACCES, pass }, false);
+        row("disk full at write", ScopedFileOps::Write, { 1000, -ENOSPC }, false);
+        row("write writes nothing", ScopedFileOps::Write, { 0 }, false);
+        row("i/o error at fsync", ScopedFileOps::Fsync, { -EIO, pass }, false);
+        row("i/o error at close", ScopedFileOps::Close, { -EIO }, false);
+        row("i/o error at rename", ScopedFileOps::Rename, { -EIO }, false);
+        row("interrupted, short writes", ScopedFileOps::Write, { -EINTR, 7 }, true);
+        row("folder fsync fails", ScopedFileOps::Fsync, { pass, -EIO }, true);
+    }
+    void failures()
+    {
+        QFETCH(int, call);
+        QFETCH(QList<int>, turns);
+        QFETCH(bool, saved);
+        QTemporaryDir dir;
+        QVERIFY(writeCode(dir.path(), "x.cod", kOld));
+        const QStringList descriptors = entries(QStringLiteral("/proc/self/fd"));
+        QString error;
+        {
+            ScopedFileOps ops;
+            int turn = INT_MAX, count = 0;
+            ops.before = [&](ScopedFileOps::Call made, int) {
+                turn = made == call ? turns.at(count++ % turns.size()) : INT_MAX;
+                return turn < 0 ? -turn : 0;
+            };
+            ops.write = [&](int fd, const void *buffer, size_t size) {
+                return ScopedFileOps::system().write(fd, buffer, qMin(size, size_t(turn)));
+            };
+            QCOMPARE(SaveCodeRecord(kNew, dir.filePath("x.cod"), &error), saved);
+        }
+        QCOMPARE(error.isEmpty(), saved);
+        QCOMPARE(readFile(dir.filePath("x.cod")), bytes(saved ? kNew : kOld));
+        QCOMPARE(entries(dir.path()), QStringList { "x.cod" });
+        QCOMPARE(entries(QStringLiteral("/proc/self/fd")), descriptors);
+    }
+
+    // Start-up removes the temporary files of writers that died, and leaves
+    // those of a running writer and names that only look like them.
+    void temporaryFilesOfLiveWritersKept()
+    {
+        const pid_t writer = fork();
+        if (writer == 0)
+            pause();
+        const auto stop = qScopeGuard([writer] { kill(writer, SIGKILL), waitpid(writer, 0, 0); });
+        QTemporaryDir dir;
+        QStringList kept { QStringLiteral(".quillbank-%1-0.tmp").arg(writer),
+            ".quillbank-abc-0.tmp", ".quillbank-0-0.tmp", ".quillbank-4194305-0.txt" };
+        // pid 2^22+1 is above the kernel's limit: that writer is gone.
+        for (const QString &name : kept + QStringList { ".quillbank-4194305-0.tmp" })
+            QVERIFY(writeFile(dir.path(), name.toLatin1(), bytes(kOld)));
+        frmMain window(dir.path());
+        QCOMPARE(window.codeTree()->codeCount(), 0);
+        kept.sort();
+        QCOMPARE(entries(dir.path()), kept);
+    }
 };
 
-// Each field holds exactly its width in bytes at its offset, cut before a
-// character that would cross the width and padded with spaces.
-void TestStore::fieldWidths_data()
-{
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("kept");
-    const QString han = QStringLiteral("汉"); // BA BA in code page 936
-    for (int f = 0; f < CodeRecord::FieldCount; ++f) {
-        const int w = CodeRecord::width(CodeRecord::Field(f));
-        const auto row = [f](const char *title, const QString &text, const QByteArray &kept) {
-            QTest::addRow("%d %s", f, title) << f << text << kept;
-        };
-        row("exact", QString(w, u'x'), QByteArray(w, 'x'));
-        row("one over", QString(w + 1, u'y'), QByteArray(w, 'y'));
-        row("han straddles", QString(w - 1, u'a') + han, QByteArray(w - 1, 'a'));
-        row("han fills", han.repeated(w / 2 + 1), QByteArray("\xba\xba").repeated(w / 2));
-        row("short", QStringLiteral("ab"), "ab");
-    }
-}
-
-void TestStore::fieldWidths()
-{
-    QFETCH(int, field);
-    QFETCH(QString, text);
-    QFETCH(QByteArray, kept);
-    const auto f = CodeRecord::Field(field);
-    CodeRecord r;
-    r.setField(f, text);
-    QCOMPARE(r.field(f), text.left(CodeRecord::width(f)).leftJustified(CodeRecord::width(f)));
-    QByteArray expected(CodeRecord::RecordSize, ' ');
-    QCOMPARE(TestLibrary::bytes(r), expected.replace(CodeRecord::offset(f), kept.size(), kept));
-}
-
-void TestStore::codeName_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("expected");
-    const auto row = [](const char *title, const QString &name, const QString &expected) {
-        QTest::newRow(title) << name << expected;
-    };
-    row("spaces around", "  x  ", "x");
-    row("tab kept", "\tx", "\tx");
-    row("70 ascii", QString(70, u'n'), QString(64, u'n'));
-    row("40 han", QStringLiteral("码").repeated(40), QStringLiteral("码").repeated(32));
-    row("han across 64", QString(63, u'a') + QStringLiteral("码"), QString(63, u'a'));
-}
-
-// The name that names the file is the one read back from it.
-void TestStore::codeName()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, expected);
-    const CodeRecord r = TestLibrary::record(name, {});
-    QCOMPARE(r.codeName(), expected);
-    const QByteArray bytes = TestLibrary::bytes(r);
-    QCOMPARE(CodeRecord::fromBytes(bytes.constData(), bytes.size()).codeName(), expected);
-    QCOMPARE(CodeFileName(expected), expected + QStringLiteral(".cod"));
-}
-
-void TestStore::encoding_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("roundTrip");
-    const auto row = [](const char *title, const QByteArray &bytes, const QString &text,
-                         bool both) { QTest::newRow(title) << bytes << text << both; };
-    row("euro 0x80", "\x80", QStringLiteral("\u20ac"), true);
-    row("0xFF", "\xff", QStringLiteral("\uf8f5"), true);
-    row("user area", "\xaa\xa1", QStringLiteral("\ue000"), true);
-    row("han", "\xb0\xa1", QStringLiteral("啊"), true);
-    row("crlf", "a\r\nb", "a\r\nb", true);
-    row("nul", QByteArray("a\0b", 3), QString::fromUtf16(u"a\0b", 3), true);
-    row("lone lead", "ab\x81", QStringLiteral("ab\ufffd"), false);
-    row("bad trail", "\x81\x30x", QStringLiteral("\ufffd0x"), false);
-}
-
-void TestStore::encoding()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    QFETCH(bool, roundTrip);
-    QCOMPARE(CodePage936::decode(bytes), text);
-    QByteArray encoded;
-    QCOMPARE(CodePage936::encode(text, &encoded) && encoded == bytes, roundTrip);
-}
-
-// Text that code page 936 cannot hold is named, and no file is written.
-void TestStore::unencodableRefused_data()
-{
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("bad");
-    QTest::newRow("emoji") << int(CodeRecord::Comments) << QStringLiteral("😀");
-    QTest::newRow("hangul") << int(CodeRecord::Code) << QStringLiteral("한");
-    QTest::newRow("lone surrogate") << int(CodeRecord::Name) << QString(QChar(0xD800));
-}
-
-void TestStore::unencodableRefused()
-{
-    QFETCH(int, field);
-    QFETCH(QString, bad);
-    CodeRecord r = TestLibrary::record(QStringLiteral("x"), TestLibrary::kOther);
-    r.setField(CodeRecord::Field(field), QStringLiteral("ok ") + bad);
-    QTemporaryDir dir;
-    QString error;
-    QVERIFY(!SaveCodeRecord(r, dir.filePath(QStringLiteral("x.cod")), &error));
-    QVERIFY2(error.contains(bad), qPrintable(error));
-    QVERIFY(TestLibrary::entries(dir.path()).isEmpty());
-}
-
-// Files of any length read as a whole record: absent bytes are spaces, extra
-// bytes are ignored, and a lone lead byte never swallows the next field.
-void TestStore::readAnyLength_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("category");
-    QByteArray lead(4692, ' ');
-    lead.replace(63, 2,
-        "\x81"
-        "C");
-    lead[4564] = 'K';
-    const QByteArray whole = TestLibrary::bytes(TestLibrary::record("n", "c"));
-    QTest::newRow("empty") << QByteArray() << ""
-                           << "";
-    QTest::newRow("name only") << QByteArray("abc") << "abc"
-                               << "";
-    QTest::newRow("lead byte ending Name") << lead << QStringLiteral("\ufffd") << "K";
-    QTest::newRow("longer") << whole + "extra"
-                            << "n"
-                            << "c";
-    QTest::newRow("4691 bytes") << whole.left(4691) << "n"
-                                << "c";
-}
-
-void TestStore::readAnyLength()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, name);
-    QFETCH(QString, category);
-    QTemporaryDir dir;
-    QVERIFY(TestLibrary::writeFile(dir.path(), "f", file));
-    CodeRecord r;
-    QString error;
-    QVERIFY(ReadCodeRecord(QFile::encodeName(dir.filePath("f")), &r, &error));
-    for (int f = 0; f < CodeRecord::FieldCount; ++f)
-        QCOMPARE(r.field(CodeRecord::Field(f)).size(), CodeRecord::width(CodeRecord::Field(f)));
-    QCOMPARE(trimmedSpaces(r.field(CodeRecord::Name)), name);
-    QCOMPARE(trimmedSpaces(r.field(CodeRecord::Category)), category);
-    QCOMPARE(r.field(CodeRecord::Code).at(0), file.size() > 64 ? QChar(file.at(64)) : QChar(u' '));
-    // Reading a missing file fails and creates nothing.
-    QVERIFY(!ReadCodeRecord(QFile::encodeName(dir.filePath("none")), &r, &error));
-    QCOMPARE(TestLibrary::entries(dir.path()), QStringList { "f" });
-}
-
-void TestStore::saveReplacesWholeFile()
-{
-    QTemporaryDir dir;
-    QVERIFY(TestLibrary::writeFile(dir.path(), "x.cod", QByteArray(9000, 'z')));
-    const CodeRecord r = TestLibrary::record(QStringLiteral("x"), TestLibrary::kOther);
-    QString error;
-    QVERIFY(SaveCodeRecord(r, dir.filePath(QStringLiteral("x.cod")), &error));
-    QCOMPARE(TestLibrary::readFile(dir.filePath("x.cod")), TestLibrary::bytes(r));
-    QCOMPARE(TestLibrary::entries(dir.path()), QStringList { "x.cod" });
-}
-
-void TestStore::nameCheck_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("accepted");
-    for (const char *good : { "多字节加法", "a.b c", "COM0", "CONSOLE" })
-        QTest::newRow(good) << QString::fromUtf8(good) << true;
-    for (const char *bad : { "", ".", "..", ".hidden", "x.", "../x", "a/b", "a\\b", "a\nb", "a\tb",
-             "a\x7f", "a:b", "a?", "a*", "CON", "con.txt", "Lpt9", "a😀", "a\u0085b" })
-        QTest::newRow(bad) << QString::fromUtf8(bad) << false;
-    QTest::newRow("nul") << QString::fromUtf16(u"a\0b", 3) << false;
-}
-
-void TestStore::nameCheck()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, accepted);
-    QString reason;
-    QCOMPARE(CheckCodeName(name, &reason), accepted);
-    QCOMPARE(reason.isEmpty(), accepted);
-}
-
-// Regular files and links to them, hidden ones left out, in order of their
-// names without regard to case, then exactly; GBK names are decoded.
-void TestStore::listing()
-{
-    QTemporaryDir dir;
-    for (const char *name : { "b.cod", "B.cod", "a.cod", "C", ".hidden.cod", "\xba\xba.cod" })
-        QVERIFY(TestLibrary::writeFile(dir.path(), name, "x"));
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub.cod")));
-    QVERIFY(QFile::link(dir.filePath("a.cod"), dir.filePath("link.cod")));
-    FileList list;
-    QVERIFY(list.setFolder(dir.path()));
-    QStringList names;
-    for (int i = 0; i < list.count(); ++i)
-        names << list.entry(i).name;
-    QCOMPARE(names, (QStringList { "a.cod", "B.cod", "b.cod", "C", "link.cod", "汉.cod" }));
-    QCOMPARE(list.entry(5).fileName, QByteArray("\xba\xba.cod"));
-    QCOMPARE(list.skipped().size(), 1);
-    QCOMPARE(list.skipped().first().fileName, QStringLiteral("sub.cod"));
-    QString error;
-    QVERIFY(!list.setFolder(dir.filePath("none"), &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(list.count(), 0);
-}
-
-QTEST_GUILESS_MAIN(TestStore)
+QTEST_MAIN(TestStore)
 #include "tst_store.moc"
