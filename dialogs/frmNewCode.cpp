@@ -119,9 +119,12 @@ QStringList frmNewCode::textsFromControls() const
 }
 
 // Why the code cannot be added as entered, or an empty string.
-QString frmNewCode::refusal(const QStringList &texts, const CodeRecord &record,
-    const QString &name, const QString &category) const
+QString frmNewCode::refusal(const QStringList &texts, const CodeRecord &record, const QString &name,
+    const QString &category) const
 {
+    QString reason;
+    if (!modProgramVars::CheckCodeName(name, &reason))
+        return reason;
     // Every character that cannot be stored is named, also those past the
     // end of a field, before anything is cut.
     QByteArray bytes;
@@ -131,9 +134,6 @@ QString frmNewCode::refusal(const QStringList &texts, const CodeRecord &record,
             return tr("%1。请删去或改写这些字符。")
                 .arg(CodeRecord::unencodableMessage(CodeRecord::Field(f), bad));
     }
-    QString reason;
-    if (!modProgramVars::CheckCodeName(name, &reason))
-        return reason;
     if (category.isEmpty())
         return tr("请先在“种类”列表中选择一个种类。");
     if (Categories::contains(name))

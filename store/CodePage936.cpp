@@ -46,14 +46,23 @@ bool isAscii(QStringView text)
     return true;
 }
 
+char32_t codePointAt(QStringView text, qsizetype i)
+{
+    return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()
+        ? QChar::surrogateToUcs4(text[i], text[i + 1])
+        : text[i].unicode();
+}
+
 // The converter drops these without a word when it has no bytes for them.
+bool isDefaultIgnorable(char32_t c)
+{
+    return u_hasBinaryProperty(UChar32(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+}
+
 bool hasDefaultIgnorable(QStringView text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char32_t c = text[i].isHighSurrogate() && i + 1 < text.size()
-            ? QChar::surrogateToUcs4(text[i], text[i + 1])
-            : text[i].unicode();
-        if (u_hasBinaryProperty(UChar32(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT))
+        if (isDefaultIgnorable(codePointAt(text, i)))
             return true;
     }
     return false;
@@ -118,14 +127,12 @@ QString describe(QStringView characters)
 {
     QString result;
     for (qsizetype i = 0; i < characters.size(); ++i) {
-        const qsizetype len = characters[i].isHighSurrogate() && i + 1 < characters.size() ? 2 : 1;
-        const QStringView one = characters.mid(i, len);
-        const char32_t c = len == 2 ? QChar::surrogateToUcs4(one[0], one[1]) : one[0].unicode();
-        if (hasDefaultIgnorable(one) || !QChar::isPrint(c) || QChar::isSpace(c))
+        const char32_t c = codePointAt(characters, i);
+        if (isDefaultIgnorable(c))
             result += QStringLiteral("<U+%1>").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
         else
-            result += one;
-        i += len - 1;
+            result += QStringView(characters).mid(i, c > 0xFFFF ? 2 : 1);
+        i += c > 0xFFFF ? 1 : 0;
     }
     return result;
 }

@@ -92,7 +92,11 @@ bool LibraryFolder::open(const QByteArray &nativePath, QString *error)
 
 QString LibraryFolder::path() const
 {
-    return m_fd < 0 ? displayPath() : QStringLiteral("/proc/self/fd/%1").arg(m_fd);
+    // A folder removed since it was opened is told as missing by its name.
+    struct stat st;
+    if (m_fd < 0 || fstat(m_fd, &st) != 0 || st.st_nlink == 0)
+        return displayPath();
+    return QStringLiteral("/proc/self/fd/%1").arg(m_fd);
 }
 
 QString LibraryFolder::displayPath() const
@@ -188,7 +192,7 @@ LibraryFolder::Outcome LibraryFolder::save(const CodeRecord &record, const QByte
         where.stillAsAgreed = [&] {
             struct stat now;
             *found = fstatat(target.dirFd, target.name.constData(), &now, 0) == 0 ? stampOf(now)
-                                                                                 : FileStamp();
+                                                                                  : FileStamp();
             return *found == agreed;
         };
     }
