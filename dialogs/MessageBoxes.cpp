@@ -8,18 +8,20 @@ namespace MessageBoxes {
 namespace {
 
     int show(QMessageBox::Icon icon, QWidget *parent, const QString &title, const QString &text,
-        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
+        const QString &yesText = QStringLiteral("是(&Y)"),
+        const QString &noText = QStringLiteral("否(&N)"))
     {
         QMessageBox box(icon, title, text, buttons, parent);
         box.setDefaultButton(defaultButton);
         const struct {
             QMessageBox::StandardButton button;
-            const char *text;
-        } captions[] = { { QMessageBox::Ok, "确定" }, { QMessageBox::Yes, "是(&Y)" },
-            { QMessageBox::No, "否(&N)" } };
+            QString text;
+        } captions[] = { { QMessageBox::Ok, QStringLiteral("确定") }, { QMessageBox::Yes, yesText },
+            { QMessageBox::No, noText } };
         for (const auto &caption : captions) {
             if (QAbstractButton *button = box.button(caption.button))
-                button->setText(QString::fromUtf8(caption.text));
+                button->setText(caption.text);
         }
         return box.exec();
     }
@@ -40,6 +42,14 @@ bool question(QWidget *parent, const QString &title, const QString &text)
 {
     return show(QMessageBox::Question, parent, title, text, QMessageBox::Yes | QMessageBox::No,
                QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+bool choice(QWidget *parent, const QString &title, const QString &text, const QString &yesText,
+    const QString &noText)
+{
+    return show(QMessageBox::Question, parent, title, text, QMessageBox::Yes | QMessageBox::No,
+               QMessageBox::No, yesText, noText)
         == QMessageBox::Yes;
 }
 

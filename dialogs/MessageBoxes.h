@@ -12,5 +12,8 @@ void warning(QWidget *parent, const QString &title, const QString &text);
 void information(QWidget *parent, const QString &title, const QString &text);
 // True when the user answers Yes; No is the default answer.
 bool question(QWidget *parent, const QString &title, const QString &text);
+// The same with other captions for Yes and No.
+bool choice(QWidget *parent, const QString &title, const QString &text, const QString &yesText,
+    const QString &noText);
 
 } // namespace MessageBoxes

@@ -25,8 +25,13 @@ protected:
 
 private:
     QPlainTextEdit *createTextBox(const char *name, const QRect &geometry);
-    CodeRecord recordFromControls() const;
-    QString refusal(const CodeRecord &record, const QString &name, const QString &category) const;
+    // The texts entered, in the order of the record's fields.
+    QStringList textsFromControls() const;
+    QString refusal(const QStringList &texts, const CodeRecord &record, const QString &name,
+        const QString &category) const;
+    bool agreeToCut(const QStringList &texts, const CodeRecord &record);
+    bool write(const CodeRecord &record, const QString &name, QByteArray *fileName);
+    void fail(const QString &name, const QString &error);
     void warn(const QString &text);
     bool ask(const QString &text);
 

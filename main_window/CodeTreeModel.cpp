@@ -69,11 +69,17 @@ void CodeTreeModel::growTable(qsizetype codes)
     qsizetype size = 16;
     while (size < codes * 2)
         size *= 2;
-    if (size <= m_table.size())
-        return;
+    if (size > m_table.size())
+        fillTable(size);
+}
+
+void CodeTreeModel::fillTable(qsizetype size)
+{
     m_table = QVector<qint32>(size, -1);
-    for (qint32 code = 0; code < m_codes.size(); ++code)
-        insertIntoTable(code);
+    for (qint32 code = 0; code < m_codes.size(); ++code) {
+        if (m_codes[code].category >= 0)
+            insertIntoTable(code);
+    }
 }
 
 bool CodeTreeModel::containsKey(const QString &key) const
@@ -191,6 +197,33 @@ bool CodeTreeModel::updateCode(
     m_codes[code].category = to;
     endMoveRows();
     return true;
+}
+
+bool CodeTreeModel::removeCode(const QString &name)
+{
+    const qint32 code = findCode(name);
+    if (code < 0)
+        return false;
+    const int category = m_codes[code].category;
+    const int row = int(m_categories[category].codes.indexOf(code));
+    beginRemoveRows(index(category, 0), row, row);
+    m_categories[category].codes.removeAt(row);
+    m_codes[code].category = -1;
+    ++m_removed;
+    endRemoveRows();
+    // Open addressing cannot simply drop an entry: the table is rebuilt.
+    fillTable(m_table.size());
+    return true;
+}
+
+QStringList CodeTreeModel::codesInFiles(const QList<QByteArray> &fileNames) const
+{
+    QStringList names;
+    for (qint32 code = 0; code < m_codes.size(); ++code) {
+        if (m_codes[code].category >= 0 && fileNames.contains(fileNameOf(code)))
+            names << nameOf(code).toString();
+    }
+    return names;
 }
 
 QModelIndex CodeTreeModel::indexOfKey(const QString &key) const

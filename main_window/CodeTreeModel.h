@@ -49,10 +49,14 @@ public:
     // Moves an existing code under another category (appended last) and
     // records the file it was written to.
     bool updateCode(const QString &name, const QString &category, const QByteArray &fileName);
+    // Takes a code node out of the tree.
+    bool removeCode(const QString &name);
+    // The codes whose node was read from or written to one of these files.
+    QStringList codesInFiles(const QList<QByteArray> &fileNames) const;
 
     bool containsKey(const QString &key) const;
     QModelIndex indexOfKey(const QString &key) const;
-    int codeCount() const { return int(m_codes.size()); }
+    int codeCount() const { return int(m_codes.size()) - m_removed; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -67,7 +71,7 @@ private:
         quint32 fileOffset;
         quint16 nameLength;
         quint16 fileLength;
-        qint32 category;
+        qint32 category; // -1 once removed
     };
     struct Category {
         QString name;
@@ -82,6 +86,7 @@ private:
     QString refusal(QStringView name, int category, const QString &categoryText) const;
     void appendCode(QStringView name, QByteArrayView fileName, int category);
     void growTable(qsizetype codes);
+    void fillTable(qsizetype size);
     void insertIntoTable(qint32 code);
 
     QVector<Category> m_categories;
@@ -89,6 +94,7 @@ private:
     QString m_names;
     QByteArray m_fileNames;
     QVector<qint32> m_table; // -1 for a free slot; size a power of two
+    int m_removed = 0;
     QIcon m_categoryIcon;
     QIcon m_codeIcon;
     QFont m_boldFont;

@@ -5,11 +5,13 @@
 #include "Desktop.h"
 #include "FileList.h"
 #include "Fonts.h"
+#include "LibraryFolder.h"
 #include "ResizeRule.h"
 #include "Twips.h"
 
 #include <QAction>
 #include <QEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
@@ -34,7 +36,13 @@ public:
 } // namespace
 
 frmMain::frmMain(const QString &libraryFolder, QWidget *parent)
+    : frmMain(QFile::encodeName(libraryFolder), parent)
+{
+}
+
+frmMain::frmMain(const QByteArray &nativeLibraryFolder, QWidget *parent)
     : QMainWindow(parent)
+    , m_library(new LibraryFolder)
     , m_lstFiles(new FileList(this))
     , m_model(new CodeTreeModel(this))
 {
@@ -58,14 +66,14 @@ frmMain::frmMain(const QString &libraryFolder, QWidget *parent)
     // The client area, below the menu bar, opens 8055 x 6480 twips.
     resize(Twips::toPixels(8055), Twips::toPixels(6480) + menuBar()->sizeHint().height());
 
-    Form_Load(libraryFolder);
+    Form_Load(nativeLibraryFolder);
 }
 
 frmMain::~frmMain() = default;
 
 QString frmMain::libraryFolder() const
 {
-    return m_lstFiles->folder();
+    return m_library->path();
 }
 
 void frmMain::createMenu()

@@ -5,10 +5,12 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QVector>
+#include <memory>
 
 class CodeRecord;
 class CodeTreeModel;
 class FileList;
+class LibraryFolder;
 class QAction;
 class QLabel;
 class QMenu;
@@ -28,9 +30,16 @@ class frmMain : public QMainWindow {
 public:
     // Reads the library in `libraryFolder` before the window is shown.
     explicit frmMain(const QString &libraryFolder, QWidget *parent = nullptr);
+    // The same for a folder given by the bytes of its path; empty when the
+    // program's own folder could not be found, which leaves the library
+    // closed.
+    explicit frmMain(const QByteArray &nativeLibraryFolder, QWidget *parent = nullptr);
     ~frmMain() override;
 
+    // A path to the library folder for reading its files.
     QString libraryFolder() const;
+    // The library folder, held open for writing codes.
+    LibraryFolder *library() const { return m_library.get(); }
     CodeTreeModel *codeTree() const { return m_model; }
     // Files passed over at start-up, with the reasons.
     const QVector<SkippedFile> &skippedFiles() const { return m_skipped; }
@@ -56,7 +65,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void Form_Load(const QString &libraryFolder);
+    void Form_Load(const QByteArray &nativeLibraryFolder);
     void createMenu();
     void createToolbar();
     void createStatusBar();
@@ -66,6 +75,7 @@ private:
     void reportSkippedFiles();
     void onCurrentNodeChanged(const QModelIndex &current);
 
+    std::unique_ptr<LibraryFolder> m_library;
     FileList *m_lstFiles = nullptr;
     CodeTreeModel *m_model = nullptr;
     QWidget *m_client = nullptr;

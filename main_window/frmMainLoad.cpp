@@ -3,6 +3,7 @@
 #include "CodeRecord.h"
 #include "CodeTreeModel.h"
 #include "FileList.h"
+#include "LibraryFolder.h"
 #include "LibraryScan.h"
 #include "LogLine.h"
 #include "PaneText.h"
@@ -22,16 +23,25 @@ void frmMain::BuildCategoryTree()
         m_model->addCategory(name);
 }
 
-void frmMain::Form_Load(const QString &libraryFolder)
+void frmMain::Form_Load(const QByteArray &nativeLibraryFolder)
 {
+    // The folder is opened once from the bytes of its path; the file list
+    // and every write then go through the open folder, so that a name that
+    // is not UTF-8 cannot lead anywhere else.
     QString error;
-    const bool listed = m_lstFiles->setFolder(libraryFolder, &error);
+    const bool listed = !nativeLibraryFolder.isEmpty()
+        && m_library->open(nativeLibraryFolder, &error)
+        && m_lstFiles->setFolder(m_library->path(), &error);
     BuildCategoryTree();
-    if (!listed) {
+    if (nativeLibraryFolder.isEmpty()) {
+        m_loadProblem = tr("无法确定程序所在的文件夹，找不到代码库文件夹“Codes”。"
+                           "新代码不会保存到别处。");
+    } else if (!listed) {
         m_loadProblem = tr("无法打开代码库文件夹“%1”：%2")
-                            .arg(QDir::toNativeSeparators(libraryFolder), error);
-        logLine(m_loadProblem);
+                            .arg(QDir::toNativeSeparators(m_library->displayPath()), error);
     }
+    if (!m_loadProblem.isEmpty())
+        logLine(m_loadProblem);
     for (const QByteArray &stale : m_lstFiles->staleTemporaryFiles())
         ::unlink(m_lstFiles->pathOf(stale).constData());
 

@@ -1,6 +1,7 @@
 #include "CodePage936.h"
 
 #include <memory>
+#include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 
 namespace {
@@ -45,14 +46,37 @@ bool isAscii(QStringView text)
     return true;
 }
 
-// Encodes one code point (one or two UTF-16 units); false when unencodable.
+char32_t codePointAt(QStringView text, qsizetype i)
+{
+    return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()
+        ? QChar::surrogateToUcs4(text[i], text[i + 1])
+        : text[i].unicode();
+}
+
+// The converter drops these without a word when it has no bytes for them.
+bool isDefaultIgnorable(char32_t c)
+{
+    return u_hasBinaryProperty(UChar32(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+}
+
+bool hasDefaultIgnorable(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isDefaultIgnorable(codePointAt(text, i)))
+            return true;
+    }
+    return false;
+}
+
+// Encodes one code point (one or two UTF-16 units); false when unencodable,
+// which includes a character the converter would silently leave out.
 bool encodeOne(QStringView unit, QByteArray *out)
 {
     char buffer[8];
     UErrorCode status = U_ZERO_ERROR;
     const int32_t n = ucnv_fromUChars(converter(), buffer, sizeof buffer,
         reinterpret_cast<const UChar *>(unit.utf16()), int32_t(unit.size()), &status);
-    if (U_FAILURE(status))
+    if (U_FAILURE(status) || n == 0)
         return false;
     out->append(buffer, n);
     return true;
@@ -73,7 +97,7 @@ bool encode(QStringView text, QByteArray *out, QString *unencodable)
     UErrorCode status = U_ZERO_ERROR;
     const int32_t n = ucnv_fromUChars(converter(), out->data(), int32_t(out->size()),
         reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()), &status);
-    if (U_SUCCESS(status)) {
+    if (U_SUCCESS(status) && !hasDefaultIgnorable(text)) {
         out->resize(n);
         return true;
     }
@@ -97,6 +121,20 @@ bool encode(QStringView text, QByteArray *out, QString *unencodable)
     if (unencodable)
         *unencodable = bad;
     return ok;
+}
+
+QString describe(QStringView characters)
+{
+    QString result;
+    for (qsizetype i = 0; i < characters.size(); ++i) {
+        const char32_t c = codePointAt(characters, i);
+        if (isDefaultIgnorable(c))
+            result += QStringLiteral("<U+%1>").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+        else
+            result += QStringView(characters).mid(i, c > 0xFFFF ? 2 : 1);
+        i += c > 0xFFFF ? 1 : 0;
+    }
+    return result;
 }
 
 QString decode(const char *bytes, qsizetype size)

@@ -15,6 +15,10 @@ namespace CodePage936 {
 // (each once, in order of appearance).
 bool encode(QStringView text, QByteArray *out, QString *unencodable = nullptr);
 
+// The characters as a user can read them: those that show as nothing
+// (zero-width space, soft hyphen, byte order mark, ...) as <U+XXXX>.
+QString describe(QStringView characters);
+
 // Decodes bytes; invalid and truncated sequences become U+FFFD.
 QString decode(const char *bytes, qsizetype size);
 inline QString decode(const QByteArray &bytes)

@@ -84,7 +84,7 @@ QString CodeRecord::codeName() const
     return trimmedSpaces(CodePage936::decode(bytes));
 }
 
-static const char *fieldTitle(CodeRecord::Field field)
+static const char *fieldTitleText(CodeRecord::Field field)
 {
     switch (field) {
     case CodeRecord::Name:
@@ -100,6 +100,17 @@ static const char *fieldTitle(CodeRecord::Field field)
     }
 }
 
+QString CodeRecord::fieldTitle(Field field)
+{
+    return QString::fromUtf8(fieldTitleText(field));
+}
+
+QString CodeRecord::unencodableMessage(Field field, const QString &characters)
+{
+    return QStringLiteral("“%1”中含有无法以 GBK 编码保存的字符：%2")
+        .arg(fieldTitle(field), CodePage936::describe(characters));
+}
+
 bool CodeRecord::toBytes(QByteArray *bytes, QString *error) const
 {
     QByteArray result;
@@ -108,10 +119,8 @@ bool CodeRecord::toBytes(QByteArray *bytes, QString *error) const
         QByteArray part;
         QString bad;
         if (!encodeFixed(m_fields[f], kWidths[f], &part, &bad)) {
-            if (error) {
-                *error = QStringLiteral("“%1”中含有无法以 GBK 编码保存的字符：%2")
-                             .arg(QString::fromUtf8(fieldTitle(Field(f))), bad);
-            }
+            if (error)
+                *error = unencodableMessage(Field(f), bad);
             return false;
         }
         result += part;

@@ -33,6 +33,13 @@ public:
     // Name field cut to its width in bytes (whole characters), then trimmed.
     QString codeName() const;
 
+    // The field's title as the user knows it ("名称", "说明", ...).
+    static QString fieldTitle(Field field);
+
+    // What the user is told about characters of a field that code page 936
+    // cannot hold.
+    static QString unencodableMessage(Field field, const QString &characters);
+
     // The 4692 bytes of the file. Fails, naming the characters, when a
     // field holds text that code page 936 cannot represent.
     bool toBytes(QByteArray *bytes, QString *error) const;

@@ -13,6 +13,8 @@ struct FileOps {
     int (*rename)(const char *from, const char *to);
     int (*unlink)(const char *path);
     int (*openat)(int dirFd, const char *path, int flags, mode_t mode);
+    // Renames, but fails with EEXIST instead of replacing a file at `to`.
+    int (*renameNoReplace)(const char *from, const char *to);
 
     static FileOps system();
 };

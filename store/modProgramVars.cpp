@@ -52,14 +52,24 @@ namespace {
         return true;
     }
 
-    int openTemporary(const QByteArray &folder, QByteArray *tempPath, int *errorNumber)
+    // A name relative to dirFd as a path that the path-based calls take.
+    QByteArray pathIn(int dirFd, const QByteArray &folder, const QByteArray &name)
+    {
+        if (dirFd == AT_FDCWD)
+            return folder + '/' + name;
+        return "/proc/self/fd/" + QByteArray::number(dirFd) + '/' + name;
+    }
+
+    int openTemporary(int dirFd, const QByteArray &folder, QByteArray *tempName, int *errorNumber)
     {
         static std::atomic<unsigned> counter { 0 };
+        const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
         for (int attempt = 0; attempt < 100; ++attempt) {
-            *tempPath = folder + '/' + kTemporaryPrefix + QByteArray::number(qint64(getpid())) + '-'
+            *tempName = kTemporaryPrefix + QByteArray::number(qint64(getpid())) + '-'
                 + QByteArray::number(counter++) + kTemporarySuffix;
-            const int fd = fileOps().open(
-                tempPath->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            const int fd = dirFd == AT_FDCWD
+                ? fileOps().open(pathIn(dirFd, folder, *tempName).constData(), flags, 0644)
+                : fileOps().openat(dirFd, tempName->constData(), flags, 0644);
             if (fd >= 0)
                 return fd;
             if (errno != EEXIST && errno != EINTR) {
@@ -71,15 +81,28 @@ namespace {
         return -1;
     }
 
-    void syncFolder(const QByteArray &folder)
+    void syncFolder(int dirFd, const QByteArray &folder)
     {
+        // The record is already in place; a failure here only weakens
+        // durability across a power cut, so it is not reported.
+        if (dirFd != AT_FDCWD) {
+            fileOps().fsync(dirFd);
+            return;
+        }
         const int fd = fileOps().open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
         if (fd < 0)
             return;
-        // The record is already in place; a failure here only weakens
-        // durability across a power cut, so it is not reported.
         fileOps().fsync(fd);
         fileOps().close(fd);
+    }
+
+    // Gives the new file the permissions, and where allowed the owner and
+    // group, of the file it replaces.
+    void keepAccess(int fd, const struct stat &old)
+    {
+        if (fchown(fd, old.st_uid, old.st_gid) != 0)
+            (void)!fchown(fd, uid_t(-1), old.st_gid);
+        fchmod(fd, old.st_mode & 07777);
     }
 
     // Reads up to `length` bytes from `offset`; *got tells how many there were.
@@ -121,20 +144,21 @@ namespace {
 
 } // namespace
 
-bool SaveCodeRecord(const CodeRecord &record, const QByteArray &path, QString *error)
+SaveResult SaveCodeRecordAt(const CodeRecord &record, const SaveTarget &target, QString *error)
 {
     QByteArray bytes;
     if (!record.toBytes(&bytes, error))
-        return false;
+        return SaveResult::Failed;
 
-    const QByteArray folder = folderOf(path);
-    QByteArray tempPath;
+    QByteArray tempName;
     int errorNumber = 0;
-    const int fd = openTemporary(folder, &tempPath, &errorNumber);
+    const int fd = openTemporary(target.dirFd, target.folder, &tempName, &errorNumber);
     if (fd < 0) {
         *error = QStringLiteral("无法在代码库文件夹中写入（%1）").arg(systemReason(errorNumber));
-        return false;
+        return SaveResult::Failed;
     }
+    if (target.keepAccessOf)
+        keepAccess(fd, *target.keepAccessOf);
     bool ok = writeAll(fd, bytes.constData(), bytes.size(), &errorNumber);
     if (ok && fileOps().fsync(fd) != 0) {
         errorNumber = errno;
@@ -144,17 +168,36 @@ bool SaveCodeRecord(const CodeRecord &record, const QByteArray &path, QString *e
         errorNumber = errno;
         ok = false;
     }
-    if (ok && fileOps().rename(tempPath.constData(), path.constData()) != 0) {
+    const QByteArray tempPath = pathIn(target.dirFd, target.folder, tempName);
+    if (ok && target.stillAsAgreed && !target.stillAsAgreed()) {
+        fileOps().unlink(tempPath.constData());
+        return SaveResult::Stopped;
+    }
+    const QByteArray path = pathIn(target.dirFd, target.folder, target.fileName);
+    if (ok
+        && (target.noReplace ? fileOps().renameNoReplace(tempPath.constData(), path.constData())
+                             : fileOps().rename(tempPath.constData(), path.constData()))
+            != 0) {
         errorNumber = errno;
         ok = false;
     }
     if (!ok) {
         fileOps().unlink(tempPath.constData());
+        if (target.noReplace && errorNumber == EEXIST)
+            return SaveResult::NameTaken;
         *error = QStringLiteral("写入代码文件失败（%1）").arg(systemReason(errorNumber));
-        return false;
+        return SaveResult::Failed;
     }
-    syncFolder(folder);
-    return true;
+    syncFolder(target.dirFd, target.folder);
+    return SaveResult::Saved;
+}
+
+bool SaveCodeRecord(const CodeRecord &record, const QByteArray &path, QString *error)
+{
+    SaveTarget target;
+    target.folder = folderOf(path);
+    target.fileName = path.mid(path.lastIndexOf('/') + 1);
+    return SaveCodeRecordAt(record, target, error) == SaveResult::Saved;
 }
 
 bool SaveCodeRecord(const CodeRecord &record, const QString &path, QString *error)
@@ -239,7 +282,8 @@ bool CheckCodeName(const QString &codeName, QString *reason)
     QByteArray encoded;
     QString bad;
     if (!CodePage936::encode(codeName, &encoded, &bad))
-        return refuse(QStringLiteral("名称中含有无法以 GBK 编码保存的字符：%1").arg(bad));
+        return refuse(QStringLiteral("名称中含有无法以 GBK 编码保存的字符：%1")
+                          .arg(CodePage936::describe(bad)));
     return true;
 }
 

@@ -4,6 +4,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <fcntl.h>
+#include <functional>
+
+struct stat;
 
 // Reading and writing code files. Paths are native (file-system bytes), so
 // that files whose names are not UTF-8 can still be read.
@@ -15,6 +19,23 @@ namespace modProgramVars {
 // says why.
 bool SaveCodeRecord(const CodeRecord &record, const QByteArray &path, QString *error);
 bool SaveCodeRecord(const CodeRecord &record, const QString &path, QString *error);
+
+// Where and how SaveCodeRecordAt writes.
+struct SaveTarget {
+    int dirFd = AT_FDCWD; // the folder, held open
+    QByteArray folder; // the folder's path, when dirFd is AT_FDCWD
+    QByteArray fileName;
+    bool noReplace = false; // place a new file only, never replace one
+    const struct stat *keepAccessOf = nullptr; // permissions and owner to keep
+    // Asked once the record is on disk, just before it is put in place;
+    // false stops the write.
+    std::function<bool()> stillAsAgreed;
+};
+enum class SaveResult { Saved, NameTaken, Stopped, Failed };
+// SaveCodeRecord with the choices above. NameTaken: a file of that name
+// appeared (noReplace); Stopped: stillAsAgreed said no. Nothing changes
+// unless the result is Saved.
+SaveResult SaveCodeRecordAt(const CodeRecord &record, const SaveTarget &target, QString *error);
 
 // Reads the record of the file at path. Never creates a file, never blocks
 // on a special file.
