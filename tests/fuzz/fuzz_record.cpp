@@ -1,7 +1,8 @@
-// libFuzzer target: any bytes as the content of a code file. Start-up's
-// reading agrees with CodeRecord::fromBytes, and decoding, saving and
-// decoding again gives the same texts.
+// libFuzzer target: any bytes as the content of a code file and as a file
+// name. Start-up reads the name and category the record holds; a record
+// saves and reads back unchanged; a file name decodes without loss.
 #include "Categories.h"
+#include "CodePage936.h"
 #include "CodeRecord.h"
 #include "FileList.h"
 #include "FuzzChecks.h"
@@ -33,11 +34,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int f = 0; f < CodeRecord::FieldCount; ++f)
         FUZZ_CHECK(back.field(CodeRecord::Field(f)) == cleaned.field(CodeRecord::Field(f)));
 
+    // A file name keeps UTF-8 exactly and is read as code page 936 otherwise.
+    const QByteArray name(bytes, qsizetype(size));
+    const QString decoded = FileList::decodeFileName(name);
+    FUZZ_CHECK(decoded.toUtf8() == name || decoded == CodePage936::decode(name));
+
     // Start-up reads the file's name and category as the record has them.
     static const QTemporaryDir scratch;
     QFile file(scratch.filePath(QStringLiteral("f.cod")));
     FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    FUZZ_CHECK(file.write(bytes, qint64(size)) == qint64(size));
+    FUZZ_CHECK(file.write(name) == name.size());
     file.close();
     FileList list;
     FUZZ_CHECK(list.setFolder(scratch.path()) && list.count() == 1);
