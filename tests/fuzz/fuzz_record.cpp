@@ -5,11 +5,21 @@
 #include "CodePage936.h"
 #include "CodeRecord.h"
 #include "FileList.h"
-#include "FuzzChecks.h"
 #include "LibraryScan.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+
+// A property that must hold for any bytes: a broken one prints what broke
+// and aborts, which both libFuzzer and CTest report.
+#define FUZZ_CHECK(condition)                                                                      \
+    if (!(condition))                                                                              \
+        std::fprintf(                                                                              \
+            stderr, "%s:%d: property does not hold: %s\n", __FILE__, __LINE__, #condition),        \
+            std::abort();
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -56,3 +66,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                           : !Categories::contains(category));
     return 0;
 }
+
+#ifndef QUILLBANK_FUZZ
+// Without libFuzzer: replays every file of the folders given.
+int main(int argc, char **argv)
+{
+    int count = 0;
+    for (int i = 1; i < argc; ++i) {
+        const QDir folder(QFile::decodeName(argv[i]));
+        for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            QFile in(folder.filePath(name));
+            const QByteArray bytes = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+            LLVMFuzzerTestOneInput(
+                reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
+            ++count;
+        }
+    }
+    std::printf("replayed %d inputs\n", count);
+    return count > 0 ? 0 : 1; // a corpus that went missing must not pass
+}
+#endif
