@@ -8,10 +8,12 @@ namespace MessageBoxes {
 namespace {
 
     int show(QMessageBox::Icon icon, QWidget *parent, const QString &title, const QString &text,
-        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
+        const QString &details = QString())
     {
         QMessageBox box(icon, title, text, buttons, parent);
         box.setDefaultButton(defaultButton);
+        box.setDetailedText(details);
         const struct {
             QMessageBox::StandardButton button;
             const char *text;
@@ -31,9 +33,9 @@ void warning(QWidget *parent, const QString &title, const QString &text)
     show(QMessageBox::Warning, parent, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-void information(QWidget *parent, const QString &title, const QString &text)
+void information(QWidget *parent, const QString &title, const QString &text, const QString &details)
 {
-    show(QMessageBox::Information, parent, title, text, QMessageBox::Ok, QMessageBox::Ok);
+    show(QMessageBox::Information, parent, title, text, QMessageBox::Ok, QMessageBox::Ok, details);
 }
 
 bool question(QWidget *parent, const QString &title, const QString &text)

@@ -5,16 +5,17 @@
 #include "CodeRecord.h"
 #include "FileList.h"
 #include "FolderHandle.h"
+#include "ReaderThreads.h"
 #include "modProgramVars.h"
 
-#include <QThread>
 #include <array>
-#include <thread>
+#include <vector>
 
 namespace {
 
-// Below this many files a second thread costs more than it saves.
-constexpr int kParallelThreshold = 512;
+// Files read by one thread in a row; small enough that many requests are
+// in flight on a cold disk, large enough that handing out stays cheap.
+constexpr int kChunkSize = 32;
 
 QByteArrayView trimmedBytes(const char *bytes, qsizetype size)
 {
@@ -100,15 +101,17 @@ LibraryScan LibraryScan::read(const FileList &files)
             scan.skipped.append({ files.name(i), QStringLiteral("无法打开代码库文件夹") });
         return scan;
     }
-    if (n >= kParallelThreshold && QThread::idealThreadCount() > 1) {
-        const int half = n / 2;
-        LibraryScan second;
-        std::thread helper(readRange, std::cref(files), dirFd, half, n, &second);
-        readRange(files, dirFd, 0, half, &scan);
-        helper.join();
-        append(&scan, std::move(second));
-    } else {
-        readRange(files, dirFd, 0, n, &scan);
+    // Each chunk is read into a scan of its own; they are joined in list
+    // order afterwards.
+    std::vector<LibraryScan> chunks(size_t((n + kChunkSize - 1) / kChunkSize));
+    ReaderThreads::forEachChunk(n, kChunkSize, [&](int chunk, int begin, int end) {
+        readRange(files, dirFd, begin, end, &chunks[size_t(chunk)]);
+        return true;
+    });
+    scan.codes.reserve(n);
+    for (LibraryScan &chunk : chunks) {
+        append(&scan, std::move(chunk));
+        chunk = LibraryScan();
     }
     return scan;
 }
