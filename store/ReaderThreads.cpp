@@ -4,6 +4,7 @@
 #include <QThread>
 #include <atomic>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <vector>
 
 namespace ReaderThreads {
@@ -12,9 +13,17 @@ namespace {
 
     // Below this many entries a second thread costs more than it saves.
     constexpr int kTwoThreadsFrom = 512;
-    // Reading a file from the page cache takes a few microseconds; a chunk
-    // that took this long per file waited on the disk.
-    constexpr qint64 kDiskNanosecondsPerFile = 40000;
+    // Reading a file from the page cache takes a few microseconds, or some
+    // tens on a busy machine; a chunk that took this long per file waited
+    // on a disk that the system does not count as one, such as a network's.
+    constexpr qint64 kSlowNanosecondsPerFile = 200000;
+
+    // Blocks this thread has read from a disk so far.
+    long blocksRead()
+    {
+        struct rusage usage;
+        return getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_inblock : 0;
+    }
 
 } // namespace
 
@@ -36,10 +45,13 @@ void forEachChunk(
         const int end = qMin(count, begin + chunkSize);
         QElapsedTimer timer;
         timer.start();
+        const long blocks = slow ? blocksRead() : 0;
         if (!work(chunk, begin, end))
             stopped.store(true, std::memory_order_relaxed);
-        if (slow)
-            *slow = timer.nsecsElapsed() > kDiskNanosecondsPerFile * (end - begin);
+        if (slow) {
+            *slow = blocksRead() > blocks
+                || timer.nsecsElapsed() > kSlowNanosecondsPerFile * (end - begin);
+        }
         return true;
     };
     const auto helper = [](void *arg) -> void * {
@@ -66,7 +78,7 @@ void forEachChunk(
         grow(2);
     bool slow = false;
     while (runChunk(&slow)) {
-        if (slow)
+        if (slow && !stopped.load(std::memory_order_relaxed))
             grow(kMaxThreads);
     }
     for (pthread_t thread : helpers)

@@ -34,7 +34,7 @@ private slots:
         const QByteArray fifo = QFile::encodeName(m_dir.filePath("f0020.cod"));
         QVERIFY(unlink(fifo) == 0 && mkfifo(fifo, 0644) == 0);
         m_ops.openat = [this](int dirFd, const char *name, int flags, mode_t mode) {
-            m_openedAfterMatch += usleep(100) + (qstrcmp(name, "f0010.cod") > 0);
+            m_openedAfterMatch += usleep(300) + (qstrcmp(name, "f0010.cod") > 0);
             if (QByteArray(name).endsWith("7.cod"))
                 return errno = EACCES, -1;
             return ScopedFileOps::system().openat(dirFd, name, flags, mode);
