@@ -16,7 +16,7 @@ constexpr int kChunkSize = 16;
 struct Chunk {
     QVector<SkippedFile> unreadable;
     int found = -1;
-    CodeRecord record;
+    QByteArray record; // the bytes read from the file found
 };
 
 } // namespace
@@ -42,7 +42,7 @@ CommentSearch CommentSearch::run(const FileList &files, const QString &text)
             if (modProgramVars::FieldPrefix(buffer, got, CodeRecord::Comments, text.size()) != text)
                 continue;
             chunk.found = i;
-            chunk.record = CodeRecord::fromBytes(buffer, got);
+            chunk.record = QByteArray(buffer, got);
             int seen = first.load();
             while (i < seen && !first.compare_exchange_weak(seen, i)) { }
             return false;
@@ -55,7 +55,7 @@ CommentSearch CommentSearch::run(const FileList &files, const QString &text)
         search.unreadable += chunk.unreadable;
         if (chunk.found >= 0) {
             search.found = chunk.found;
-            search.record = chunk.record;
+            search.record = CodeRecord::fromBytes(chunk.record.constData(), chunk.record.size());
             break;
         }
     }

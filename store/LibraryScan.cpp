@@ -41,11 +41,11 @@ const std::array<QByteArray, 8> &encodedCategories()
     return encoded;
 }
 
+constexpr int kNameWidth = CodeRecord::width(CodeRecord::Name);
+
 // What a reading thread keeps of one file until the calling thread takes
 // it: one block for all files, so that the many small pieces of a large
 // library leave no holes in memory once it is gone.
-constexpr int kNameWidth = CodeRecord::width(CodeRecord::Name);
-
 struct Head {
     char16_t name[kNameWidth];
     quint8 nameLength;
