@@ -1,7 +1,10 @@
 // Start-up, Find and the code viewer on large libraries, against the time
-// the machine needs just to list the folder and read every file.
+// the machine needs just to list the folder and read every file, on one
+// thread and on 32.
 //
-//   quillbank_bench [--rounds R] [N ...]      (default: 1000 32767 100000)
+//   quillbank_bench [--cold] [--rounds R] [N ...]   (default: 1000 32767 100000)
+//
+// --cold empties the page cache before each measurement (needs root).
 #include "Categories.h"
 #include "CodeTreeModel.h"
 #include "FileList.h"
@@ -20,11 +23,14 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -61,6 +67,51 @@ void readFloor(const QString &folder)
         close(fd);
     }
     closedir(dir);
+}
+
+// The parallel floor: the same listing, then the same reads on 32 threads.
+void readFloorParallel(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    DIR *dir = opendir(path.constData());
+    if (!dir)
+        return;
+    std::vector<QByteArray> names;
+    while (const dirent *entry = readdir(dir)) {
+        if (entry->d_name[0] != '.')
+            names.emplace_back(entry->d_name);
+    }
+    const int dirFd = dirfd(dir);
+    std::atomic<size_t> next { 0 };
+    const auto reader = [&] {
+        char buffer[4692];
+        for (size_t i = next++; i < names.size(); i = next++) {
+            const int fd = openat(dirFd, names[i].constData(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            if (read(fd, buffer, sizeof buffer) < 0)
+                std::perror("read");
+            close(fd);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 32; ++i)
+        threads.emplace_back(reader);
+    for (std::thread &thread : threads)
+        thread.join();
+    closedir(dir);
+}
+
+// Empties the page cache; false when this process may not.
+bool dropCaches()
+{
+    sync();
+    const int fd = open("/proc/sys/vm/drop_caches", O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = write(fd, "3", 1) == 1;
+    close(fd);
+    return ok;
 }
 
 // Shows a window and returns once its widget `painted` has been painted.
@@ -198,6 +249,39 @@ void emptyLibraryRow(const QString &emptyFolder, int rounds)
         total, lib, 100.0 * lib / (total - lib), median(bare));
 }
 
+// Every measurement starts with an empty page cache; the library's share
+// of start-up is start-up on N codes less start-up on none.
+void coldRow(const QString &folder, const QString &emptyFolder, int n, int rounds)
+{
+    QVector<double> floors, parallelFloors, starts, emptyStarts, finds;
+    frmMain window(folder);
+    for (int round = 0; round < rounds; ++round) {
+        dropCaches();
+        floors << millisecondsOf([&] { readFloor(folder); });
+        dropCaches();
+        parallelFloors << millisecondsOf([&] { readFloorParallel(folder); });
+        dropCaches();
+        emptyStarts << startUp(emptyFolder);
+        dropCaches();
+        starts << startUp(folder);
+        dropCaches();
+        finds << findWithoutMatch(&window);
+    }
+    const double parallel = median(parallelFloors);
+    const double share = median(starts) - median(emptyStarts);
+    std::printf("%8d %10.1f %10.1f %11.1f %9.1f %9.1f %6.2f %10.1f %6.2f   (par floor %.0f-%.0f, "
+                "start-up %.0f-%.0f, find %.0f-%.0f)\n",
+        n, median(floors), parallel, median(starts), median(emptyStarts), share, share / parallel,
+        median(finds), median(finds) / parallel,
+        *std::min_element(parallelFloors.begin(), parallelFloors.end()),
+        *std::max_element(parallelFloors.begin(), parallelFloors.end()),
+        *std::min_element(starts.begin(), starts.end()),
+        *std::max_element(starts.begin(), starts.end()),
+        *std::min_element(finds.begin(), finds.end()),
+        *std::max_element(finds.begin(), finds.end()));
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -207,7 +291,14 @@ int main(int argc, char *argv[])
     if (args.value(0) == QLatin1String("--memory"))
         return memoryChild(args.value(1), args.value(2));
 
-    int rounds = 7;
+    bool cold = false;
+    if (args.value(0) == QLatin1String("--cold")) {
+        args = args.mid(1);
+        cold = dropCaches();
+        if (!cold)
+            std::printf("cannot empty the page cache (needs root): measuring warm only\n");
+    }
+    int rounds = cold ? 5 : 7;
     if (args.value(0) == QLatin1String("--rounds")) {
         rounds = qMax(1, args.value(1).toInt());
         args = args.mid(2);
@@ -219,22 +310,36 @@ int main(int argc, char *argv[])
         sizes = { 1000, 32767, 100000 };
 
     QTemporaryDir empty;
-    std::printf("rounds: %d (medians; floor and measurement interleaved)\n", rounds);
-    emptyLibraryRow(empty.path(), rounds);
-    std::printf("\n%8s %10s %11s %6s %10s %6s %9s %10s\n", "N", "floor ms", "start-up ms", "ratio",
-        "find ms", "ratio", "click ms", "bytes/code");
+    if (cold) {
+        std::printf("cold, rounds: %d (medians, min-max in brackets); ratios against the parallel "
+                    "floor\n\n%8s %10s %10s %11s %9s %9s %6s %10s %6s\n",
+            rounds, "N", "floor ms", "par floor", "start-up ms", "empty ms", "share ms", "ratio",
+            "find ms", "ratio");
+    } else {
+        std::printf("rounds: %d (medians; floor and measurement interleaved)\n", rounds);
+        emptyLibraryRow(empty.path(), rounds);
+        std::printf("\n%8s %10s %10s %11s %6s %6s %10s %6s %6s %9s %10s\n", "N", "floor ms",
+            "par floor", "start-up ms", "ratio", "/par", "find ms", "ratio", "/par", "click ms",
+            "bytes/code");
+    }
     for (const int n : sizes) {
         QTemporaryDir dir;
         if (!writeSyntheticLibrary(dir.path(), n)) {
             std::fprintf(stderr, "cannot write the synthetic library\n");
             return 1;
         }
+        if (cold) {
+            coldRow(dir.path(), empty.path(), n, rounds);
+            continue;
+        }
         readFloor(dir.path()); // warm the page cache
         startUp(dir.path());
         QVector<double> floorTimes;
+        QVector<double> parallelTimes;
         QVector<double> startTimes;
         for (int round = 0; round < rounds; ++round) {
             floorTimes << millisecondsOf([&] { readFloor(dir.path()); });
+            parallelTimes << millisecondsOf([&] { readFloorParallel(dir.path()); });
             startTimes << startUp(dir.path());
         }
         frmMain window(dir.path());
@@ -249,8 +354,10 @@ int main(int argc, char *argv[])
         const double startMs = median(startTimes);
         const double findFloorMs = median(findFloorTimes);
         const double findMs = median(findTimes);
-        std::printf("%8d %10.1f %11.1f %6.2f %10.1f %6.2f %9.3f %10.0f\n", n, floorMs, startMs,
-            startMs / floorMs, findMs, findMs / findFloorMs, click,
+        const double parallelMs = median(parallelTimes);
+        std::printf("%8d %10.1f %10.1f %11.1f %6.2f %6.2f %10.1f %6.2f %6.2f %9.3f %10.0f\n", n,
+            floorMs, parallelMs, startMs, startMs / floorMs, startMs / parallelMs, findMs,
+            findMs / findFloorMs, findMs / parallelMs, click,
             bytesPerCode(dir.path(), empty.path()));
         std::fflush(stdout);
     }

@@ -9,11 +9,12 @@ namespace {
 
     int show(QMessageBox::Icon icon, QWidget *parent, const QString &title, const QString &text,
         QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
-        const QString &yesText = QStringLiteral("是(&Y)"),
+        const QString &details = QString(), const QString &yesText = QStringLiteral("是(&Y)"),
         const QString &noText = QStringLiteral("否(&N)"))
     {
         QMessageBox box(icon, title, text, buttons, parent);
         box.setDefaultButton(defaultButton);
+        box.setDetailedText(details);
         const struct {
             QMessageBox::StandardButton button;
             QString text;
@@ -33,9 +34,9 @@ void warning(QWidget *parent, const QString &title, const QString &text)
     show(QMessageBox::Warning, parent, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-void information(QWidget *parent, const QString &title, const QString &text)
+void information(QWidget *parent, const QString &title, const QString &text, const QString &details)
 {
-    show(QMessageBox::Information, parent, title, text, QMessageBox::Ok, QMessageBox::Ok);
+    show(QMessageBox::Information, parent, title, text, QMessageBox::Ok, QMessageBox::Ok, details);
 }
 
 bool question(QWidget *parent, const QString &title, const QString &text)
@@ -49,7 +50,7 @@ bool choice(QWidget *parent, const QString &title, const QString &text, const QS
     const QString &noText)
 {
     return show(QMessageBox::Question, parent, title, text, QMessageBox::Yes | QMessageBox::No,
-               QMessageBox::No, yesText, noText)
+               QMessageBox::No, QString(), yesText, noText)
         == QMessageBox::Yes;
 }
 

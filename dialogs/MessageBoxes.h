@@ -9,7 +9,9 @@ class QWidget;
 namespace MessageBoxes {
 
 void warning(QWidget *parent, const QString &title, const QString &text);
-void information(QWidget *parent, const QString &title, const QString &text);
+// Details, when given, are behind the box's "详细信息" button.
+void information(
+    QWidget *parent, const QString &title, const QString &text, const QString &details = QString());
 // True when the user answers Yes; No is the default answer.
 bool question(QWidget *parent, const QString &title, const QString &text);
 // The same with other captions for Yes and No.

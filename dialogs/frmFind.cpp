@@ -1,13 +1,11 @@
 #include "frmFind.h"
 
-#include "CodeRecord.h"
+#include "CommentSearch.h"
 #include "Controls.h"
 #include "FileList.h"
-#include "FolderHandle.h"
 #include "LogLine.h"
 #include "Twips.h"
 #include "frmMain.h"
-#include "modProgramVars.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -77,40 +75,36 @@ void frmFind::Command1_Click()
     const QString folder = owner()->libraryFolder();
     const QString target = m_text1->text();
     QString error;
-    bool found = false;
     if (!m_file1->setFolder(folder, &error)) {
         const QString message
             = tr("无法打开代码库文件夹“%1”：%2").arg(QDir::toNativeSeparators(folder), error);
         logLine(message);
-        emit nothingFound(message);
+        emit nothingFound(message, QString());
         close();
         return;
     }
-    const FolderHandle handle(folder);
-    for (int i = 0; i < m_file1->count() && !found; ++i) {
-        QString prefix;
-        if (!modProgramVars::ReadFieldPrefixAt(handle.fd(), m_file1->fileName(i).data(),
-                CodeRecord::Comments, target.size(), &prefix, &error)) {
-            logLine(tr("查找时跳过文件“%1”：%2").arg(m_file1->entry(i).name, error));
-            continue;
-        }
-        if (prefix != target)
-            continue;
-        CodeRecord record;
-        if (!modProgramVars::ReadCodeRecord(m_file1->path(i), &record, &error)) {
-            logLine(tr("查找时跳过文件“%1”：%2").arg(m_file1->entry(i).name, error));
-            continue;
-        }
-        owner()->showCodeTexts(record);
-        found = true;
-    }
-    if (!found) {
+    const CommentSearch search = CommentSearch::run(*m_file1, target);
+    for (const SkippedFile &skipped : search.unreadable)
+        logLine(tr("查找时跳过文件“%1”：%2").arg(skipped.fileName, skipped.reason));
+    if (search.found >= 0) {
+        owner()->showCodeTexts(search.record);
+    } else {
         // A long search text is shown cut.
         constexpr int kShown = 40;
         const QString shown
             = target.size() > kShown ? target.left(kShown) + QStringLiteral("……") : target;
-        emit nothingFound(target.isEmpty() ? tr("代码库中没有可以读取的代码。")
-                                           : tr("没有找到说明以“%1”开头的代码。").arg(shown));
+        QString message = target.isEmpty() ? tr("代码库中没有可以读取的代码。")
+                                           : tr("没有找到说明以“%1”开头的代码。").arg(shown);
+        QStringList details;
+        if (!search.unreadable.isEmpty()) {
+            message += u'\n'
+                + tr("有 %1 个文件无法读取，未能查看其说明，详见“详细信息”。")
+                      .arg(search.unreadable.size());
+            for (const SkippedFile &skipped : search.unreadable)
+                details << tr("%1：%2").arg(
+                    printableText(skipped.fileName), printableText(skipped.reason));
+        }
+        emit nothingFound(message, details.join(u'\n'));
     }
     // Every search discards the dialog.
     close();

@@ -23,8 +23,9 @@ public:
 
 signals:
     // Sent by a search that showed no code, with what to tell the user
-    // once the dialog has gone.
-    void nothingFound(const QString &message);
+    // once the dialog has gone, and the files it could not read (one a
+    // line; empty when it read them all).
+    void nothingFound(const QString &message, const QString &details);
 
 private:
     QLabel *m_label1 = nullptr;

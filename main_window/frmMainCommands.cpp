@@ -36,14 +36,17 @@ void frmMain::Toolbar_ButtonClick(const QString &key)
         showModal(m_newCode);
     } else if (key == QLatin1String("Find")) {
         QString nothingFound;
-        const QMetaObject::Connection connection
-            = connect(dialog(m_find, this), &frmFind::nothingFound, this,
-                [&nothingFound](const QString &message) { nothingFound = message; });
+        QString unreadable;
+        const QMetaObject::Connection connection = connect(dialog(m_find, this),
+            &frmFind::nothingFound, this, [&](const QString &message, const QString &details) {
+                nothingFound = message;
+                unreadable = details;
+            });
         showModal(m_find);
         disconnect(connection);
         // Told only once the dialog has gone.
         if (!nothingFound.isEmpty())
-            MessageBoxes::information(this, QStringLiteral("查找"), nothingFound);
+            MessageBoxes::information(this, QStringLiteral("查找"), nothingFound, unreadable);
     }
 }
 

@@ -5,16 +5,19 @@
 #include "CodeRecord.h"
 #include "FileList.h"
 #include "FolderHandle.h"
+#include "ReaderThreads.h"
 #include "modProgramVars.h"
 
-#include <QThread>
+#include <algorithm>
 #include <array>
-#include <thread>
+#include <memory>
+#include <vector>
 
 namespace {
 
-// Below this many files a second thread costs more than it saves.
-constexpr int kParallelThreshold = 512;
+// Files read by one thread in a row; small enough that many requests are
+// in flight on a cold disk, large enough that handing out stays cheap.
+constexpr int kChunkSize = 32;
 
 QByteArrayView trimmedBytes(const char *bytes, qsizetype size)
 {
@@ -38,23 +41,44 @@ const std::array<QByteArray, 8> &encodedCategories()
     return encoded;
 }
 
-// Reads entries [begin, end) of the list into *scan.
-void readRange(const FileList &files, int dirFd, int begin, int end, LibraryScan *scan)
+constexpr int kNameWidth = CodeRecord::width(CodeRecord::Name);
+
+// What a reading thread keeps of one file until the calling thread takes
+// it: one block for all files, so that the many small pieces of a large
+// library leave no holes in memory once it is gone.
+struct Head {
+    char16_t name[kNameWidth];
+    quint8 nameLength;
+    qint8 category; // as in CodeHead, or -2 when the file could not be read
+};
+
+// What is rare enough to be kept per chunk: files that could not be read
+// and categories that are none of the eight.
+struct ChunkExtras {
+    QVector<SkippedFile> skipped;
+    QHash<qint32, QString> otherCategories;
+    QHash<qint32, qint64> shortFiles;
+};
+
+// Reads entries [begin, end) of the list into heads[begin, end).
+void readRange(
+    const FileList &files, int dirFd, int begin, int end, Head *heads, ChunkExtras *extras)
 {
     const auto &categories = encodedCategories();
-    scan->codes.reserve(end - begin);
-    scan->names.reserve((end - begin) * 12);
     char buffer[CodeRecord::RecordSize];
+    QString name;
     for (int i = begin; i < end; ++i) {
+        Head &head = heads[i];
         qsizetype got = 0;
         QString error;
         if (!modProgramVars::ReadRecordBytesAt(
                 dirFd, files.fileName(i).data(), buffer, &got, &error)) {
-            scan->skipped.append({ files.name(i), error });
+            extras->skipped.append({ files.name(i), error });
+            head.category = -2;
             continue;
         }
         if (got < CodeRecord::RecordSize)
-            scan->shortFiles.insert(i, got);
+            extras->shortFiles.insert(i, got);
         // Absent bytes read as spaces, which trimming removes.
         const auto field = [&](CodeRecord::Field f) {
             const qsizetype start = CodeRecord::offset(f);
@@ -63,31 +87,21 @@ void readRange(const FileList &files, int dirFd, int begin, int end, LibraryScan
             return trimmedBytes(buffer + start, available);
         };
         const QByteArrayView category = field(CodeRecord::Category);
-        qint8 index = -1;
-        for (int c = 0; c < 8 && index < 0; ++c) {
+        head.category = -1;
+        for (int c = 0; c < 8 && head.category < 0; ++c) {
             if (category == categories[c])
-                index = qint8(c);
+                head.category = qint8(c);
         }
-        if (index < 0)
-            scan->otherCategories.insert(i, CodePage936::decode(category.data(), category.size()));
+        if (head.category < 0) {
+            extras->otherCategories.insert(
+                i, CodePage936::decode(category.data(), category.size()));
+        }
         const QByteArrayView nameBytes = field(CodeRecord::Name);
-        const quint32 offset = quint32(scan->names.size());
-        CodePage936::decodeAppend(nameBytes.data(), nameBytes.size(), &scan->names);
-        scan->codes.append({ i, offset, quint16(quint32(scan->names.size()) - offset), index });
+        name.clear();
+        CodePage936::decodeAppend(nameBytes.data(), nameBytes.size(), &name);
+        head.nameLength = quint8(qMin<qsizetype>(name.size(), kNameWidth));
+        std::copy_n(name.utf16(), head.nameLength, head.name);
     }
-}
-
-void append(LibraryScan *to, LibraryScan &&from)
-{
-    const quint32 shift = quint32(to->names.size());
-    to->names += from.names;
-    for (CodeHead head : from.codes) {
-        head.nameOffset += shift;
-        to->codes.append(head);
-    }
-    to->skipped += from.skipped;
-    to->otherCategories.insert(from.otherCategories);
-    to->shortFiles.insert(from.shortFiles);
 }
 
 } // namespace
@@ -103,15 +117,30 @@ LibraryScan LibraryScan::read(const FileList &files)
             scan.skipped.append({ files.name(i), QStringLiteral("无法打开代码库文件夹") });
         return scan;
     }
-    if (n >= kParallelThreshold && QThread::idealThreadCount() > 1) {
-        const int half = n / 2;
-        LibraryScan second;
-        std::thread helper(readRange, std::cref(files), dirFd, half, n, &second);
-        readRange(files, dirFd, 0, half, &scan);
-        helper.join();
-        append(&scan, std::move(second));
-    } else {
-        readRange(files, dirFd, 0, n, &scan);
+    std::unique_ptr<Head[]> heads(new Head[size_t(n)]);
+    std::vector<ChunkExtras> extras(size_t((n + kChunkSize - 1) / kChunkSize));
+    ReaderThreads::forEachChunk(n, kChunkSize, [&](int chunk, int begin, int end) {
+        readRange(files, dirFd, begin, end, heads.get(), &extras[size_t(chunk)]);
+        return true;
+    });
+    // Joined in list order.
+    qsizetype length = 0;
+    for (int i = 0; i < n; ++i)
+        length += heads[i].category < -1 ? 0 : heads[i].nameLength;
+    scan.codes.reserve(n);
+    scan.names.reserve(length);
+    for (int i = 0; i < n; ++i) {
+        const Head &head = heads[i];
+        if (head.category < -1)
+            continue;
+        const quint32 offset = quint32(scan.names.size());
+        scan.names.append(reinterpret_cast<const QChar *>(head.name), head.nameLength);
+        scan.codes.append({ i, offset, head.nameLength, head.category });
+    }
+    for (ChunkExtras &chunk : extras) {
+        scan.skipped += chunk.skipped;
+        scan.otherCategories.insert(chunk.otherCategories);
+        scan.shortFiles.insert(chunk.shortFiles);
     }
     return scan;
 }

@@ -105,6 +105,13 @@ namespace {
         fchmod(fd, old.st_mode & 07777);
     }
 
+    // The bytes that can hold the first `characters` characters of a field:
+    // a character takes at most two.
+    qsizetype prefixBytes(CodeRecord::Field field, qsizetype characters)
+    {
+        return qMin<qsizetype>(CodeRecord::width(field), characters * 2);
+    }
+
     // Reads up to `length` bytes from `offset`; *got tells how many there were.
     bool readRange(int dirFd, const char *path, qsizetype offset, char *buffer, qsizetype length,
         qsizetype *got, QString *error)
@@ -224,21 +231,27 @@ bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype 
 bool ReadFieldPrefixAt(int dirFd, const char *name, CodeRecord::Field field, qsizetype characters,
     QString *text, QString *error)
 {
-    const int width = CodeRecord::width(field);
-    // A character takes at most two bytes.
-    const qsizetype wanted = qMin<qsizetype>(width, characters * 2);
     char buffer[CodeRecord::RecordSize];
     qsizetype got = 0;
-    if (!readRange(dirFd, name, CodeRecord::offset(field), buffer, wanted, &got, error))
+    if (!readRange(dirFd, name, 0, buffer,
+            CodeRecord::offset(field) + prefixBytes(field, characters), &got, error))
         return false;
-    QString decoded = got > 0 ? CodePage936::decode(buffer, got) : QString();
+    *text = FieldPrefix(buffer, got, field, characters);
+    return true;
+}
+
+QString FieldPrefix(
+    const char *record, qsizetype got, CodeRecord::Field field, qsizetype characters)
+{
+    const qsizetype start = CodeRecord::offset(field);
+    const qsizetype available = qBound(qsizetype(0), got - start, prefixBytes(field, characters));
+    QString decoded = available > 0 ? CodePage936::decode(record + start, available) : QString();
     // The field as read is padded with spaces to its width in characters.
-    const qsizetype target = qMin<qsizetype>(characters, width);
+    const qsizetype target = qMin<qsizetype>(characters, CodeRecord::width(field));
     if (decoded.size() < target)
         decoded = decoded.leftJustified(target, u' ');
     decoded.truncate(target);
-    *text = decoded;
-    return true;
+    return decoded;
 }
 
 bool ReadRecordBytesAt(int dirFd, const char *name, char *buffer, qsizetype *got, QString *error)

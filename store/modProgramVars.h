@@ -47,6 +47,11 @@ bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype 
 bool ReadFieldPrefixAt(int dirFd, const char *name, CodeRecord::Field field, qsizetype characters,
     QString *text, QString *error);
 
+// The first `characters` characters of one field of a record of which the
+// first `got` bytes are in `record`, as ReadFieldPrefix gives them.
+QString FieldPrefix(
+    const char *record, qsizetype got, CodeRecord::Field field, qsizetype characters);
+
 // Reads the first RecordSize bytes of the file `name` in the folder open
 // as `dirFd` into buffer; *got tells how many the file had.
 bool ReadRecordBytesAt(int dirFd, const char *name, char *buffer, qsizetype *got, QString *error);
