@@ -8,7 +8,8 @@
 #include <mutex>
 
 // While it lives, every call of the file layer is recorded in order and may
-// be failed by `before`, and writes may be replaced by `write`.
+// be failed by `before`; writes and opens may be replaced by `write`
+// and `openat`.
 class ScopedFileOps {
 public:
     enum Call { Open, Write, Pread, Fsync, Close, Rename, Unlink, OpenAt };
@@ -34,6 +35,7 @@ public:
     // An errno it returns fails the call; a close closes all the same.
     std::function<int(Call, int)> before;
     std::function<ssize_t(int, const void *, size_t)> write;
+    std::function<int(int, const char *, int, mode_t)> openat;
 
     QVector<Call> calls() const
     {
@@ -63,6 +65,8 @@ private:
         decltype((system().*member)(args...)) result;
         if constexpr (call == Write)
             result = s_current->write ? s_current->write(args...) : (system().*member)(args...);
+        else if constexpr (call == OpenAt)
+            result = s_current->openat ? s_current->openat(args...) : (system().*member)(args...);
         else
             result = (system().*member)(args...);
         return error != 0 && result == 0 ? (errno = error, -1) : result;

@@ -42,7 +42,7 @@ inline bool writeFile(const QString &folder, const QByteArray &fileName, const Q
     return fd >= 0 && ::close(fd) == 0 && ok;
 }
 
-inline bool writeCode(const QString &folder, const char *fileName, const CodeRecord &r)
+inline bool writeCode(const QString &folder, const QByteArray &fileName, const CodeRecord &r)
 {
     return writeFile(folder, fileName, bytes(r));
 }

@@ -27,7 +27,8 @@ private slots:
     void initTestCase()
     {
         for (int i = 0; i < 2000; ++i)
-            QVERIFY(TestLibrary::writeCode(m_dir.path(), QString::asprintf("f%04d.cod", i),
+            QVERIFY(TestLibrary::writeCode(m_dir.path(),
+                QByteArray("f") + QByteArray::number(i).rightJustified(4, '0') + ".cod",
                 TestLibrary::record(QString::asprintf("n%04d", i), "逻辑操作",
                     QString::asprintf("c%04d", i == 1500 ? 10 : i))));
         QVERIFY(m_files.setFolder(m_dir.path()));
