@@ -8,6 +8,7 @@
 #include "frmMain.h"
 
 #include <QtWidgets>
+#include <sys/stat.h>
 
 using namespace TestLibrary;
 
@@ -150,22 +151,6 @@ private slots:
         QFETCH(QString, command);
         QFETCH(QString, tabOrder);
         QFETCH(QSize, twips);
-        const QFont bold = Fonts::windowFont(), box = Fonts::textFont(), app = QApplication::font();
-        const struct {
-            const char *command, *name, *text;
-            QFont font;
-        } controls[] = { { "Add", "Label1", "名称：", bold }, { "Add", "Label2", "种类：", bold },
-            { "Add", "txtName", "", bold }, { "Add", "txtComments", "", box },
-            { "Add", "txtDeclarations", "", box }, { "Add", "txtCode", "", box },
-            { "Add", "cmdAdd", "添加", bold }, { "Add", "cmdCancel", "取消", bold },
-            { "Find", "Command1", "查找", app }, { "Find", "Command2", "取消", app },
-            { "Find", "Frame1", "说明", app }, { "Find", "Label1", "查找目标：", app },
-            { "Find", "Label2",
-                "请输入全名(暂时还不支持模糊查询).例如:浮点数代数值比较（不影响待比较操作数）.",
-                app },
-            { "About", "Label1", "版本：1.0\n日期：2003-05-06", app },
-            { "About", "Command1", "确定", bold },
-            { "About", "Label2", nullptr, Fonts::noticeFont() } };
         run(command, [&](QDialog *dialog) {
             QTEST(dialog->windowTitle(), "title");
             QCOMPARE(dialog->size(), Twips::size(twips.width(), twips.height()));
@@ -176,14 +161,14 @@ private slots:
                 QCOMPARE(dialog->pos(), QPoint(Twips::toPixels(4365), Twips::toPixels(4170)));
             else
                 QVERIFY((dialog->frameGeometry().center() - centre).manhattanLength() <= 1);
-            for (const auto &c : controls) {
-                auto *control = child(dialog, c.name);
-                if (command != c.command)
-                    continue;
-                const char *property = control->property("title").isValid() ? "title" : "text";
-                QVERIFY(!c.text || control->property(property).toString() == c.text);
-                QCOMPARE(control->font(), c.font);
-            }
+            // The own font of the New-code dialog, the text boxes' font and
+            // the About box's notice; the system's font elsewhere.
+            const QFont font = command == u"Add" ? Fonts::windowFont() : QApplication::font();
+            QCOMPARE(dialog->font(), font);
+            for (auto *box : dialog->findChildren<QPlainTextEdit *>())
+                QCOMPARE(box->font(), Fonts::textFont());
+            if (auto *notice = child<QLabel>(dialog, "Label2"); command == u"About")
+                QCOMPARE(notice->font(), Fonts::noticeFont());
             QVERIFY(QTest::qWaitForWindowActive(dialog));
             QStringList order;
             for (int i = 0; i <= tabOrder.count(u' '); ++i) {
@@ -264,121 +249,134 @@ private slots:
         m_window->Toolbar_ButtonClick(QStringLiteral("add")); // keys match exactly: no dialog
     }
 
-    // Add writes the file, appends the node to its category, counts it and
-    // hides the dialog, which keeps what was entered.
-    void addsCodes_data()
+    // Add writes the code's file, refuses what cannot be stored as typed,
+    // asks before replacing a file and tells a failed write; the dialog
+    // stays up unless the file was written, and keeps what was typed. The
+    // files change in just that one, and the tree holds one node per file,
+    // as the next start reads them, with the count beside it.
+    void addStep_data()
     {
-        QTest::addColumn<QString>("name");
-        for (const char *name : { "x", "  x  " }) // spaces kept in the file, not in its name
-            QTest::newRow(name) << name;
-    }
-    void addsCodes()
-    {
-        QFETCH(QString, name);
-        const QStringList entry { name, kOther, "第一行\n第二行", "DATA EQU 30H", "MOV A,#1" };
-        const Outcome outcome = add(entry);
-        QVERIFY(!outcome.stayed && outcome.messages.isEmpty());
-        QCOMPARE(readFile(m_dir->filePath("x.cod")),
-            bytes(record(name, kOther, "第一行\r\n第二行", "DATA EQU 30H", "MOV A,#1")));
-        const QModelIndex node = m_window->codeTree()->indexOfKey(QStringLiteral("x"));
-        QCOMPARE(node.parent().data().toString(), kOther);
-        QCOMPARE(node.row(), m_window->codeTree()->rowCount(node.parent()) - 1);
-        QCOMPARE(text("Panel2"), QStringLiteral("9 Code(s)"));
-        run("Add", [&](QDialog *dialog) { QCOMPARE(texts(dialog), entry); });
-        m_window->tvCodes_NodeClick(node);
-        QCOMPARE(text("txtComments").trimmed(), QStringLiteral("第一行\n第二行"));
-        QCOMPARE(text("Panel1"), QStringLiteral("Code: 其他"));
-        QVERIFY(!add({ "two", "逻辑操作", "", "", "" }).stayed);
-        QCOMPARE(text("Panel2"), QStringLiteral("10 Code(s)"));
-    }
-
-    // Refused entries and failed writes: a message saying why, the dialog
-    // still up with what was typed, and nothing written or changed anywhere.
-    void refused_data()
-    {
-        for (const char *column : { "name", "category", "comments", "why" })
+        for (const char *column : { "name", "category", "comments", "told", "file" })
             QTest::addColumn<QString>(column);
-        QTest::addColumn<int>("fault"); // errno of the file layer's calls
-        const auto row = [](const QString &name, const char *category, const char *comments,
-                             int fault, const char *why) {
-            QTest::newRow(why) << name << category << comments << why << fault;
+        QTest::addColumn<bool>("yes"); // the answer to any question
+        QTest::addColumn<int>("fault"); // an errno for the opens and writes of files
+        const auto row = [](const char *title, const QString &name, const char *category,
+                             const QString &comments, const char *told, const QString &file,
+                             bool yes = true, int fault = 0) {
+            QTest::newRow(title) << name << category << comments << told << file << yes << fault;
         };
-        row("../x", "其他", "", 0, "“.”");
-        row("/tmp/x", "其他", "", 0, "字符");
-        row("CON", "其他", "", 0, "设备名");
-        row("   ", "其他", "", 0, "不能为空");
-        row(" 逻辑操作 ", "其他", "", 0, "种类的名称");
-        row("x", "", "", 0, "种类");
-        row("x", "其他", "笑脸😀与€", 0, "😀");
-        row("x", "其他", "", ENOENT, "x");
-        row("y", "其他", "", ENOSPC, "y");
+        const QString a1600(1600, 'a');
+        row("new code", "x", "其他", "第一行\n第二行", "", "x.cod");
+        row("spaces around", "  x  ", "其他", "", "", "x.cod");
+        row("parent folder", "../x", "其他", "", "“.”", "");
+        row("path", "/tmp/x", "其他", "", "字符", "");
+        row("device", "CON", "其他", "", "设备名", "");
+        row("spaces only", "   ", "其他", "", "不能为空", "");
+        row("category's name", " 逻辑操作 ", "其他", "", "种类的名称", "");
+        row("no category", "x", "", "", "种类", "");
+        row("unencodable", "x", "其他", "笑脸😀与€", "😀", "");
+        row("zero-width space", "n\u200Bq", "其他", "", "<U+200B>", "");
+        row("invisible, past the end", "n", "其他", a1600 + "\u00AD\uFEFF\u2060",
+            "<U+00AD><U+FEFF><U+2060>", "");
+        row("comments cut", "cc", "其他", a1600, "说明", "cc.cod");
+        row("comments not cut", "cc", "其他", a1600, "说明", "", false);
+        row("cut before a straddling han", "ss", "其他", "a" + QString(750, u'汉'), "说明",
+            "ss.cod");
+        row("name cut", QString(33, u'名'), "其他", "", "名称", QString(32, u'名') + ".cod");
+        row("folder gone", "x", "其他", "", "x", "", true, ENOENT);
+        row("disk full, replacing", "y", "其他", "", "y", "", true, ENOSPC);
+        row("code replaced", " y", "逻辑操作", "new", "“y”", "y.cod");
+        row("code kept", "y", "逻辑操作", "new", "“y”", "", false);
+        row("unlisted file replaced", "z", "逻辑操作", "new", "z.cod", "z.cod");
+        row("unlisted file kept", "z", "逻辑操作", "new", "z.cod", "", false);
+        // w was read from z.cod: replacing it rewrites z.cod, not a second file.
+        row("code in another file", "w", "逻辑操作", "new", "“w”", "z.cod");
     }
-    void refused()
+    void addStep()
     {
         QFETCH(QString, name);
         QFETCH(QString, category);
         QFETCH(QString, comments);
-        QFETCH(QString, why);
+        QFETCH(QString, told);
+        QFETCH(QString, file);
         QFETCH(int, fault);
-        const QStringList before = codes(m_window->codeTree());
-        const QByteArray y = readFile(m_dir->filePath("y.cod"));
+        QMap<QString, QByteArray> before, after;
+        for (const QString &entry : entries())
+            before[entry] = readFile(m_dir->filePath(entry));
         ScopedFileOps ops;
         ops.before = [fault](ScopedFileOps::Call call, int) {
             return call == ScopedFileOps::Open || call == ScopedFileOps::Write ? fault : 0;
         };
         const QStringList entry { name, category, comments, "", "" };
-        const Outcome outcome = add(entry, QMessageBox::Yes);
-        QVERIFY(outcome.stayed);
-        QVERIFY2(outcome.messages.last().contains(why), qPrintable(outcome.messages.last()));
-        QVERIFY(fault || !ops.calls().contains(ScopedFileOps::Write));
-        QCOMPARE(entries().size(), 8);
-        QCOMPARE(readFile(m_dir->filePath("y.cod")), y);
-        QCOMPARE(codes(m_window->codeTree()), before);
-        QCOMPARE(text("Panel2"), QStringLiteral("8 Code(s)"));
+        QFETCH(bool, yes);
+        const Outcome outcome = add(entry, yes ? QMessageBox::Yes : QMessageBox::No);
+        QCOMPARE(outcome.stayed, file.isEmpty());
+        QCOMPARE(outcome.messages.isEmpty(), told.isEmpty());
+        QVERIFY2(told.isEmpty() || outcome.messages.last().contains(told),
+            qPrintable(outcome.messages.join(u'|')));
+        for (const QString &entry : entries())
+            after[entry] = readFile(m_dir->filePath(entry));
+        if (!file.isEmpty()) {
+            const CodeRecord written
+                = record(name, category, QString(comments).replace("\n", "\r\n"));
+            QCOMPARE(after.take(file), bytes(written));
+            before.remove(file);
+            const QModelIndex node = m_window->codeTree()->indexOfKey(written.codeName());
+            QCOMPARE(node.row(), m_window->codeTree()->rowCount(node.parent()) - 1);
+        }
+        QCOMPARE(after, before);
+        frmMain again(m_dir->path());
+        QStringList now = codes(m_window->codeTree()), read = codes(again.codeTree());
+        now.sort();
+        read.sort();
+        QCOMPARE(now, read);
+        QCOMPARE(text("Panel2"), QStringLiteral("%1 Code(s)").arg(read.size()));
         run("Add", [&](QDialog *dialog) { QCOMPARE(texts(dialog), entry); });
     }
 
-    // Adding under a name that a code or a file already has asks first;
-    // afterwards the tree holds one node per file, as the next start reads it.
-    void replace_data()
+    // A library in a folder with a GBK name: adding y, whose file holds the
+    // code x, leaves one node for the file, in that folder. Without a
+    // folder nothing is written anywhere, not even in the working directory.
+    void libraryBesideTheProgram()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("asked");
-        QTest::newRow("code, yes") << " y" << true << "y.cod"
-                                   << "“y”";
-        QTest::newRow("code, no") << "y" << false << "y.cod"
-                                  << "“y”";
-        QTest::newRow("unlisted file, yes") << "z" << true << "z.cod"
-                                            << "z.cod";
-        QTest::newRow("unlisted file, no") << "z" << false << "z.cod"
-                                           << "z.cod";
-        // w was read from z.cod: replacing it rewrites z.cod, not a second file.
-        QTest::newRow("code in another file") << "w" << true << "z.cod"
-                                              << "“w”";
+        const QByteArray folder = QFile::encodeName(m_dir->path()) + "/\xb4\xfa\xc2\xeb";
+        QVERIFY(::mkdir(folder, 0755) == 0);
+        QVERIFY(writeFile(m_dir->path(), "\xb4\xfa\xc2\xeb/y.cod", bytes(record("x", kOther))));
+        m_window = std::make_unique<frmMain>(folder);
+        QCOMPARE(add({ "y", kOther, "", "", "" }, QMessageBox::Yes).messages.size(), 1);
+        QCOMPARE(text("Panel2"), QStringLiteral("1 Code(s)"));
+        QCOMPARE(::access(folder + "/y.cod", F_OK), 0);
+        const auto back = qScopeGuard([cwd = QDir::currentPath()] { QDir::setCurrent(cwd); });
+        QVERIFY(QDir::setCurrent(m_dir->path()) && QDir().mkdir("Codes"));
+        m_window = std::make_unique<frmMain>(QByteArray());
+        QCOMPARE(add({ "z", kOther, "", "", "" }).messages.size(), 1);
+        QVERIFY(TestLibrary::entries("Codes").isEmpty());
     }
-    void replace()
+
+    // A link is written through when its file is in the library folder, and
+    // refused otherwise; the link stays and nothing outside the folder changes.
+    void links_data()
     {
-        QFETCH(QString, name);
-        QFETCH(bool, yes);
-        QFETCH(QString, file);
-        const QByteArray old = readFile(m_dir->filePath(file));
-        const Outcome outcome
-            = add({ name, "逻辑操作", "new", "", "" }, yes ? QMessageBox::Yes : QMessageBox::No);
-        QCOMPARE(outcome.messages.size(), 1);
-        QFETCH(QString, asked);
-        QVERIFY2(outcome.messages.first().contains(asked), qPrintable(outcome.messages.first()));
-        QCOMPARE(outcome.stayed, !yes);
-        QCOMPARE(entries().size(), 8);
-        QCOMPARE(
-            readFile(m_dir->filePath(file)), yes ? bytes(record(name, "逻辑操作", "new")) : old);
-        QCOMPARE(m_window->codeTree()->indexOfKey(name.trimmed()).parent().data().toString()
-                == "逻辑操作",
-            yes);
-        QCOMPARE(text("Panel2"), QStringLiteral("8 Code(s)"));
-        frmMain again(m_dir->path());
-        QCOMPARE(codes(m_window->codeTree()), codes(again.codeTree()));
+        QTest::addColumn<QString>("target");
+        QTest::newRow("inside") << "sub/t.cod";
+        QTest::newRow("outside") << "../t.cod";
+    }
+    void links()
+    {
+        QFETCH(QString, target);
+        const bool through = !target.startsWith(u'.');
+        const QString folder = m_dir->filePath("Codes");
+        QVERIFY(QDir().mkpath(folder + "/sub"));
+        for (const QString &in : { m_dir->path(), folder + "/sub" })
+            QVERIFY(writeFile(in, "t.cod", "old"));
+        QVERIFY(QFile::link(target, folder + "/l.cod"));
+        m_window = std::make_unique<frmMain>(folder);
+        const QStringList shown = add({ "l", kOther, "", "", "" }, QMessageBox::Yes).messages;
+        // The question whether to replace, or the refusal.
+        QVERIFY(shown.size() == 1 && shown.first().contains(QStringLiteral("链接")) != through);
+        QVERIFY(QFileInfo(folder + "/l.cod").isSymLink());
+        QCOMPARE(readFile(folder + '/' + target) == bytes(record("l", kOther)), through);
+        QCOMPARE(readFile(m_dir->filePath("t.cod")), QByteArray("old"));
     }
 
     void search_data()

@@ -1,15 +1,12 @@
 // libFuzzer target: any bytes as the content of a code file and as a file
-// name. Start-up reads the name and category the record holds; a record
-// saves and reads back unchanged; a file name decodes without loss.
-#include "Categories.h"
+// name. A record saves and reads back unchanged; a file name decodes
+// without loss.
 #include "CodePage936.h"
 #include "CodeRecord.h"
 #include "FileList.h"
-#include "LibraryScan.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -49,21 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString decoded = FileList::decodeFileName(name);
     FUZZ_CHECK(decoded.toUtf8() == name || decoded == CodePage936::decode(name));
 
-    // Start-up reads the file's name and category as the record has them.
-    static const QTemporaryDir scratch;
-    QFile file(scratch.filePath(QStringLiteral("f.cod")));
-    FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    FUZZ_CHECK(file.write(name) == name.size());
-    file.close();
-    FileList list;
-    FUZZ_CHECK(list.setFolder(scratch.path()) && list.count() == 1);
-    const LibraryScan scan = LibraryScan::read(list);
-    FUZZ_CHECK(scan.skipped.isEmpty() && scan.codes.size() == 1);
-    FUZZ_CHECK(scan.name(scan.codes.first()) == trimmedSpaces(record.field(CodeRecord::Name)));
-    const QString category = trimmedSpaces(record.field(CodeRecord::Category));
-    const int index = scan.codes.first().category;
-    FUZZ_CHECK(index >= 0 ? Categories::treeOrder().at(index) == category
-                          : !Categories::contains(category));
     return 0;
 }
 
