@@ -222,24 +222,6 @@ bool ReadCodeRecord(const QByteArray &path, CodeRecord *record, QString *error)
     return true;
 }
 
-bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype characters,
-    QString *text, QString *error)
-{
-    return ReadFieldPrefixAt(AT_FDCWD, path.constData(), field, characters, text, error);
-}
-
-bool ReadFieldPrefixAt(int dirFd, const char *name, CodeRecord::Field field, qsizetype characters,
-    QString *text, QString *error)
-{
-    char buffer[CodeRecord::RecordSize];
-    qsizetype got = 0;
-    if (!readRange(dirFd, name, 0, buffer,
-            CodeRecord::offset(field) + prefixBytes(field, characters), &got, error))
-        return false;
-    *text = FieldPrefix(buffer, got, field, characters);
-    return true;
-}
-
 QString FieldPrefix(
     const char *record, qsizetype got, CodeRecord::Field field, qsizetype characters)
 {

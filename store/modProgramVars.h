@@ -40,15 +40,8 @@ SaveResult SaveCodeRecordAt(const CodeRecord &record, const SaveTarget &target, 
 // Reads the record of the file at path. Never creates a file, never blocks
 // on a special file.
 bool ReadCodeRecord(const QByteArray &path, CodeRecord *record, QString *error);
-// Reads the first `characters` characters of one field, padding included.
-bool ReadFieldPrefix(const QByteArray &path, CodeRecord::Field field, qsizetype characters,
-    QString *text, QString *error);
-// The same for the file `name` in the folder open as `dirFd`.
-bool ReadFieldPrefixAt(int dirFd, const char *name, CodeRecord::Field field, qsizetype characters,
-    QString *text, QString *error);
-
 // The first `characters` characters of one field of a record of which the
-// first `got` bytes are in `record`, as ReadFieldPrefix gives them.
+// first `got` bytes are in `record`, padding included.
 QString FieldPrefix(
     const char *record, qsizetype got, CodeRecord::Field field, qsizetype characters);
 
