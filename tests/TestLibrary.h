@@ -5,8 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
-#include <fcntl.h>
-#include <unistd.h>
+#include <fstream>
 
 // Helpers for tests that build library folders.
 namespace TestLibrary {
@@ -27,19 +26,14 @@ inline QByteArray bytes(const CodeRecord &r)
 {
     QByteArray out;
     QString error;
-    if (!r.toBytes(&out, &error))
-        qFatal("record not encodable: %s", qUtf8Printable(error));
-    return out;
+    return r.toBytes(&out, &error) ? out : "not encodable: " + error.toUtf8();
 }
 
 // Writes raw bytes as the file `fileName` (native bytes) of the folder.
 inline bool writeFile(const QString &folder, const QByteArray &fileName, const QByteArray &content)
 {
-    const QByteArray path = QFile::encodeName(folder) + '/' + fileName;
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const bool ok
-        = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
-    return fd >= 0 && ::close(fd) == 0 && ok;
+    std::ofstream out(QFile::encodeName(folder + u'/') + fileName, std::ios::binary);
+    return bool(out.write(content.constData(), content.size()).flush());
 }
 
 inline bool writeCode(const QString &folder, const QByteArray &fileName, const CodeRecord &r)

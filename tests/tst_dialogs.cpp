@@ -9,6 +9,7 @@
 
 #include <QtWidgets>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace TestLibrary;
 

@@ -2,16 +2,23 @@
 // the files it passes over, whatever the folder holds.
 #include "Categories.h"
 #include "CodeTreeModel.h"
+#include "CommentSearch.h"
+#include "FileList.h"
+#include "LibraryScan.h"
 #include "ScopedFileOps.h"
 #include "TestLibrary.h"
+#include "frmFind.h"
 #include "frmMain.h"
 
 #include <QAbstractItemModelTester>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace TestLibrary;
 
@@ -195,6 +202,51 @@ private slots:
             QTRY_VERIFY((box = child<QMessageBox>(&window, "msgSkippedFiles")));
             QVERIFY(!box->isModal() && !box->text().contains(QStringLiteral("a\nb")));
         }
+    }
+
+    // Read on many threads, start-up keeps the order of its listing, and
+    // Find decides in list order: f0007.cod before the match, unreadable,
+    // does not keep it from being found, and the reads after it stop soon,
+    // a FIFO among them. A search without a match tells which files could
+    // not be read. No reading thread outlives either.
+    void readsInParallel()
+    {
+        QTemporaryDir dir;
+        for (int i = 0; i < 2000; ++i) {
+            const QString n = QString::asprintf("%04d", i);
+            QVERIFY(writeCode(dir.path(), ("f" + n + ".cod").toLatin1(),
+                record("n" + n, kOther, i == 1500 ? QStringLiteral("c0010") : "c" + n)));
+        }
+        FileList files;
+        QVERIFY(files.setFolder(dir.path()));
+        const QByteArray fifo = QFile::encodeName(dir.filePath("f0020.cod"));
+        QVERIFY(::unlink(fifo) == 0 && ::mkfifo(fifo, 0644) == 0);
+        const int threads = QDir("/proc/self/task").count();
+        std::atomic<int> afterMatch { 0 };
+        ScopedFileOps ops; // every open waits as on a slow disk
+        ops.openat = [&](int dirFd, const char *name, int flags, mode_t mode) {
+            afterMatch += usleep(300) + (qstrcmp(name, "f0010.cod") > 0);
+            if (QByteArray(name).endsWith("7.cod"))
+                return errno = EACCES, -1;
+            return ScopedFileOps::system().openat(dirFd, name, flags, mode);
+        };
+        QCOMPARE(CommentSearch::run(files, QStringLiteral("c0010")).record.codeName(), "n0010");
+        QVERIFY2(afterMatch < 200, qPrintable(QString::number(afterMatch)));
+        const LibraryScan scan = LibraryScan::read(files);
+        QCOMPARE(scan.codes.size(), 1799);
+        for (int k = 1; k < scan.codes.size(); ++k)
+            QVERIFY(scan.codes[k - 1].entry < scan.codes[k].entry
+                && scan.name(scan.codes[k]) == "n" + files.name(scan.codes[k].entry).mid(1, 4));
+        QCOMPARE(scan.skipped[2].fileName + scan.skipped.last().fileName, "f0020.codf1997.cod");
+        frmMain window(dir.path());
+        auto *find = new frmFind(&window);
+        QSignalSpy told(find, &frmFind::nothingFound);
+        child<QLineEdit>(find, "Text1")->setText("x");
+        find->Command1_Click();
+        QVERIFY(
+            told.value(0).value(0).toString().contains(QStringLiteral("有 200 个文件无法读取")));
+        QCOMPARE(told.value(0).value(1).toString().count(u'\n'), 199);
+        QCOMPARE(QDir("/proc/self/task").count(), threads);
     }
 };
 
