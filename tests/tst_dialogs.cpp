@@ -177,6 +177,13 @@ private slots:
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
             QCOMPARE(order.join(u' '), tabOrder);
+            QVERIFY(dialog->objectName().startsWith("frm"));
+            if (auto *label = child<QLabel>(dialog, "Label1"); command != u"About")
+                QCOMPARE(label->buddy(), child(dialog, command == u"Add" ? "txtName" : "Text1"));
+            if (auto *code = child<QPlainTextEdit>(dialog, "txtCode")) { // Ctrl+Tab types a tab
+                QTest::keyClick(code, Qt::Key_Tab, Qt::ControlModifier);
+                QCOMPARE(code->toPlainText(), "\t");
+            }
             if (auto *category = child<QComboBox>(dialog, "cmbCategory")) {
                 QVERIFY(category->currentIndex() == -1 && !category->isEditable());
                 QStringList items;

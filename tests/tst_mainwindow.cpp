@@ -17,6 +17,10 @@
 
 using namespace TestLibrary;
 
+namespace {
+const char *const kPanes[] = { "txtComments", "txtDeclarations", "txtCode" };
+}
+
 class TestMainWindow : public QObject {
     Q_OBJECT
 
@@ -99,6 +103,12 @@ private slots:
         }
         QCOMPARE(child(m_window.get(), "txtCode")->geometry(), first);
         QCOMPARE(toolbar->height(), Twips::toPixels(810));
+        QVERIFY(!toolbar->isMovable() && child(m_window.get(), "Panel1")->isVisible());
+        QAction *add = child<QAction>(m_window.get(), "Add");
+        // Buttons side by side from the left edge, as the design draws them.
+        QAction *find = child<QAction>(m_window.get(), "Find");
+        QCOMPARE(toolbar->widgetForAction(find)->geometry(), QRect(55, 1, 55, 52));
+        QCOMPARE(add->shortcut(), QKeySequence(QKeySequence::New));
         QCOMPARE(status->height(), Twips::toPixels(495));
         m_window->setWindowState(Qt::WindowMinimized);
         m_window->Form_Resize();
@@ -122,12 +132,27 @@ private slots:
         QCOMPARE(child(m_window.get(), "Panel1")->font(), Fonts::windowFont());
         QCOMPARE(child(m_window.get(), "tvCodes")->font(), Fonts::treeFont());
         const QColor colors[] = { { 255, 128, 255 }, { 0, 0, 64 }, { 0, 0, 0 } };
+        QSet<QString> paneNames;
         for (int i = 0; i < 3; ++i) {
-            auto *pane = child<QPlainTextEdit>(
-                m_window.get(), QList<QString> { "txtComments", "txtDeclarations", "txtCode" }[i]);
+            auto *pane = child<QPlainTextEdit>(m_window.get(), QString(kPanes[i]));
             QCOMPARE(pane->palette().color(QPalette::Text), colors[i]);
             QCOMPARE(pane->font(), Fonts::textFont());
+            paneNames << QAccessible::queryAccessibleInterface(pane)->text(QAccessible::Name);
         }
+        QCOMPARE(paneNames.size(), 3);
+        // Every control the keyboard reaches has a name a screen reader says.
+        for (QWidget *w : QList<QWidget *> {
+                 m_window.get(), new frmNewCode(m_window.get()), new frmFind(m_window.get()) }) {
+            for (QWidget *control : w->findChildren<QWidget *>()) {
+                if (control->window() == w && control->focusPolicy() & Qt::TabFocus)
+                    QVERIFY(!QAccessible::queryAccessibleInterface(control)
+                                 ->text(QAccessible::Name)
+                                 .isEmpty());
+            }
+        }
+        // Qt's own texts are Chinese whatever the locale.
+        QVERIFY(Desktop::installQtTranslations());
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
     }
 
     // Panel 2 keeps its design width unless its text needs more; pane lines
@@ -178,33 +203,6 @@ private slots:
         QCOMPARE(text("txtComments"), QStringLiteral("new").leftJustified(1500));
         QVERIFY(text("Panel1").contains(QStringLiteral("减法")));
         QCOMPARE(entries(m_dir.path()), QStringList { "add.cod" });
-    }
-
-    // Qt's own texts are Chinese whatever the locale.
-    void qtTextsInChinese()
-    {
-        QVERIFY(Desktop::installQtTranslations());
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
-    }
-
-    // Every control the keyboard reaches has a name; the panes' names differ.
-    void controlsNamed()
-    {
-        frmMain window(QStringLiteral("/nonexistent"));
-        QSet<QString> paneNames;
-        for (QWidget *w :
-            QList<QWidget *> { &window, new frmNewCode(&window), new frmFind(&window) }) {
-            for (QWidget *control : w->findChildren<QWidget *>()) {
-                if (control->window() != w || !(control->focusPolicy() & Qt::TabFocus))
-                    continue;
-                const QString name
-                    = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
-                QVERIFY2(!name.isEmpty(), qPrintable(control->objectName()));
-                if (w == &window && qobject_cast<QPlainTextEdit *>(control))
-                    paneNames << name;
-            }
-        }
-        QCOMPARE(paneNames.size(), 3);
     }
 
     // The design's colour on a light ground, even a faint one; on a dark

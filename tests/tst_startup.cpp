@@ -239,6 +239,7 @@ private slots:
                 && scan.name(scan.codes[k]) == "n" + files.name(scan.codes[k].entry).mid(1, 4));
         QCOMPARE(scan.skipped[2].fileName + scan.skipped.last().fileName, "f0020.codf1997.cod");
         frmMain window(dir.path());
+        QVERIFY(window.codeTree()->indexOfKey("n0000").isValid());
         auto *find = new frmFind(&window);
         QSignalSpy told(find, &frmFind::nothingFound);
         child<QLineEdit>(find, "Text1")->setText("x");
