@@ -8,6 +8,7 @@
 #include "frmMain.h"
 
 #include <QtWidgets>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -354,6 +355,9 @@ private slots:
         QCOMPARE(add({ "y", kOther, "", "", "" }, QMessageBox::Yes).messages.size(), 1);
         QCOMPARE(text("Panel2"), QStringLiteral("1 Code(s)"));
         QCOMPARE(::access(folder + "/y.cod", F_OK), 0);
+        // Removed while the program runs, the folder is told by its name.
+        QVERIFY(std::filesystem::remove_all(folder.toStdString()) == 2);
+        QCOMPARE(m_window->libraryFolder(), m_dir->path() + QStringLiteral("/代码"));
         const auto back = qScopeGuard([cwd = QDir::currentPath()] { QDir::setCurrent(cwd); });
         QVERIFY(QDir::setCurrent(m_dir->path()) && QDir().mkdir("Codes"));
         m_window = std::make_unique<frmMain>(QByteArray());

@@ -54,6 +54,8 @@ private slots:
         CodeRecord r;
         r.setField(f, text);
         QCOMPARE(r.field(f), text.left(CodeRecord::width(f)).leftJustified(CodeRecord::width(f)));
+        const auto next = CodeRecord::Field((field + 1) % CodeRecord::FieldCount);
+        QCOMPARE(r.field(next), QString(CodeRecord::width(next), u' '));
         QByteArray expected(CodeRecord::RecordSize, ' ');
         QCOMPARE(bytes(r), expected.replace(CodeRecord::offset(f), kept.size(), kept));
     }
