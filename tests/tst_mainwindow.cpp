@@ -103,7 +103,8 @@ private slots:
         }
         QCOMPARE(child(m_window.get(), "txtCode")->geometry(), first);
         QCOMPARE(toolbar->height(), Twips::toPixels(810));
-        QVERIFY(!toolbar->isMovable() && child(m_window.get(), "Panel1")->isVisible());
+        QVERIFY(!toolbar->isMovable()
+            && child(m_window.get(), "Panel1")->width() > m_window->width() / 2);
         QAction *add = child<QAction>(m_window.get(), "Add");
         // Buttons side by side from the left edge, as the design draws them.
         QAction *find = child<QAction>(m_window.get(), "Find");
@@ -130,6 +131,7 @@ private slots:
         QCOMPARE(child<QMenu>(m_window.get(), "mnuFile")->title(), QStringLiteral("文件"));
         QCOMPARE(text("Panel1") + text("Panel2"), QStringLiteral("Quillbank 1.02 Code(s)"));
         QCOMPARE(child(m_window.get(), "Panel1")->font(), Fonts::windowFont());
+        QVERIFY(Fonts::windowFont().bold() && !Fonts::textFont().bold());
         QCOMPARE(child(m_window.get(), "tvCodes")->font(), Fonts::treeFont());
         const QColor colors[] = { { 255, 128, 255 }, { 0, 0, 64 }, { 0, 0, 0 } };
         QSet<QString> paneNames;
