@@ -252,25 +252,20 @@ bool frmNewCode::write(const CodeRecord &record, const QString &name, QByteArray
     }
     for (;;) {
         FileStamp found;
-        switch (library->save(record, *fileName, agreed, &found, &error)) {
-        case LibraryFolder::Saved:
+        const LibraryFolder::Outcome result
+            = library->save(record, *fileName, agreed, &found, &error);
+        if (result == LibraryFolder::Saved)
             return true;
-        case LibraryFolder::Failed:
+        if (result == LibraryFolder::Failed) {
             fail(name, error);
             return false;
-        case LibraryFolder::NameTaken:
-            if (!ask(tr("保存时发现代码库文件夹中刚刚出现了文件“%1”。\n"
-                        "要用现在填写的代码替换这个文件吗？")
-                         .arg(shownName)))
-                return false;
-            break;
-        case LibraryFolder::Changed:
-            if (!ask(tr("文件“%1”在您同意替换之后被改动或删除了。\n"
-                        "仍要用现在填写的代码保存吗？")
-                         .arg(shownName)))
-                return false;
-            break;
         }
+        // Another program put a file there, or changed the one agreed to.
+        const QString question = result == LibraryFolder::NameTaken
+            ? tr("保存时发现代码库文件夹中刚刚出现了文件“%1”。\n要用现在填写的代码替换这个文件吗？")
+            : tr("文件“%1”在您同意替换之后被改动或删除了。\n仍要用现在填写的代码保存吗？");
+        if (!ask(question.arg(shownName)))
+            return false;
         agreed = found;
     }
 }
