@@ -17,19 +17,14 @@ public:
     ScopedFileOps()
     {
         s_current = this;
-        FileOps &ops = fileOps();
-        ops.open = hook<Open, &FileOps::open>;
-        ops.write = hook<Write, &FileOps::write>;
-        ops.pread = hook<Pread, &FileOps::pread>;
-        ops.fsync = hook<Fsync, &FileOps::fsync>;
-        ops.close = hook<Close, &FileOps::close>;
-        ops.rename = hook<Rename, &FileOps::rename>;
-        ops.unlink = hook<Unlink, &FileOps::unlink>;
-        ops.openat = hook<OpenAt, &FileOps::openat>;
+        fileOps() = { hook<Open, &FileOps::open>, hook<Write, &FileOps::write>,
+            hook<Pread, &FileOps::pread>, hook<Fsync, &FileOps::fsync>,
+            hook<Close, &FileOps::close>, hook<Rename, &FileOps::rename>,
+            hook<Unlink, &FileOps::unlink>, hook<OpenAt, &FileOps::openat>,
+            system().renameNoReplace };
     }
     ~ScopedFileOps() { fileOps() = system(); }
-    ScopedFileOps(const ScopedFileOps &) = delete;
-    ScopedFileOps &operator=(const ScopedFileOps &) = delete;
+    Q_DISABLE_COPY(ScopedFileOps)
 
     // Runs before each call with its kind and its number, counted from 1.
     // An errno it returns fails the call; a close closes all the same.
@@ -42,17 +37,13 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_calls;
     }
-
-    static const FileOps &system()
-    {
-        static const FileOps ops = FileOps::system();
-        return ops;
-    }
+    static const FileOps &system() { return s_system; }
 
 private:
     template <Call call, auto member, typename... Args>
     static auto hook(Args... args) -> decltype((system().*member)(args...))
     {
+        const auto real = [&] { return (s_system.*member)(args...); };
         int number = 0;
         {
             std::lock_guard<std::mutex> lock(s_current->m_mutex);
@@ -60,18 +51,22 @@ private:
             number = int(s_current->m_calls.size());
         }
         const int error = s_current->before ? s_current->before(call, number) : 0;
-        if (error != 0 && call != Close)
-            return errno = error, -1;
-        decltype((system().*member)(args...)) result;
-        if constexpr (call == Write)
-            result = s_current->write ? s_current->write(args...) : (system().*member)(args...);
-        else if constexpr (call == OpenAt)
-            result = s_current->openat ? s_current->openat(args...) : (system().*member)(args...);
-        else
-            result = (system().*member)(args...);
+        if (error != 0 && call != Close) {
+            errno = error;
+            return -1;
+        }
+        const auto result = [&] {
+            if constexpr (call == Write)
+                return s_current->write ? s_current->write(args...) : real();
+            else if constexpr (call == OpenAt)
+                return s_current->openat ? s_current->openat(args...) : real();
+            else
+                return real();
+        }();
         return error != 0 && result == 0 ? (errno = error, -1) : result;
     }
 
+    static inline const FileOps s_system = FileOps::system();
     static inline ScopedFileOps *s_current = nullptr;
     mutable std::mutex m_mutex;
     QVector<Call> m_calls;

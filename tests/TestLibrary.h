@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <fstream>
 
@@ -57,6 +59,24 @@ inline QStringList entries(const QString &folder)
 template <typename T = QWidget> T *child(const QObject *parent, const QString &name)
 {
     return parent->findChild<T *>(name);
+}
+
+inline const char *const kPanes[] = { "txtComments", "txtDeclarations", "txtCode" };
+
+// The text a window shows in the pane or the status panel `name`.
+inline QString shown(const QWidget *window, const char *name)
+{
+    auto *pane = child<QPlainTextEdit>(window, name);
+    return pane ? pane->toPlainText() : child<QLabel>(window, name)->text();
+}
+
+// The texts of the nodes under `parent`, in order.
+inline QStringList childNames(const QAbstractItemModel *model, const QModelIndex &parent)
+{
+    QStringList names;
+    for (int row = 0; row < model->rowCount(parent); ++row)
+        names << model->index(row, 0, parent).data().toString();
+    return names;
 }
 
 } // namespace TestLibrary

@@ -17,18 +17,10 @@
 
 using namespace TestLibrary;
 
-namespace {
-const char *const kPanes[] = { "txtComments", "txtDeclarations", "txtCode" };
-}
-
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-    QString text(const char *name) const
-    {
-        auto *edit = child<QPlainTextEdit>(m_window.get(), name);
-        return edit ? edit->toPlainText() : child<QLabel>(m_window.get(), name)->text();
-    }
+    QString text(const char *name) const { return shown(m_window.get(), name); }
     QTemporaryDir m_dir;
     std::unique_ptr<frmMain> m_window;
 

@@ -24,21 +24,19 @@ using namespace TestLibrary;
 
 namespace {
 
-QStringList childNames(const CodeTreeModel *model, const QString &category)
+QStringList codesOf(const CodeTreeModel *model, const QString &category)
 {
-    const QModelIndex parent = model->indexOfKey(category);
-    QStringList names;
-    for (int row = 0; row < model->rowCount(parent); ++row)
-        names << model->index(row, 0, parent).data().toString();
-    return names;
+    return childNames(model, model->indexOfKey(category));
 }
 
-QString panel2(const frmMain &window)
-{
-    return child<QLabel>(&window, "Panel2")->text();
-}
+enum Kind { Regular, Directory, Fifo, Dangling, Unopenable, ReadError, Interrupted };
 
-enum Kind { Regular, Directory, Fifo, Dangling, Loop, Unopenable, ReadError, Interrupted };
+// A folder entry, and the node it gives (null: none) or why it is passed over.
+struct Entry {
+    Kind kind;
+    QByteArray fileName, content;
+    QString node, reason;
+};
 
 } // namespace
 
@@ -69,7 +67,7 @@ private slots:
             QCOMPARE(category.data(CodeTreeModel::SelectedImageKeyRole).toString(), "Open");
             QCOMPARE(model->rowCount(category), 0);
         }
-        QCOMPARE(panel2(window), QStringLiteral("0 Code(s)"));
+        QCOMPARE(shown(&window, "Panel2"), QStringLiteral("0 Code(s)"));
         QVERIFY(!child<QTreeView>(&window, "tvCodes")->isExpanded(model->index(0, 0)));
         window.show();
         QMessageBox *box = nullptr;
@@ -95,15 +93,15 @@ private slots:
         CodeTreeModel *model = window.codeTree();
         QAbstractItemModelTester tester(
             model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(childNames(model, conversion),
-            (QStringList { "first", "second B", "second", "third" }));
+        QCOMPARE(
+            codesOf(model, conversion), (QStringList { "first", "second B", "second", "third" }));
         QCOMPARE(window.skippedFiles().size(), 1); // link repeats the code "second"
         const QModelIndex third = model->indexOfKey(QStringLiteral("third"));
         QCOMPARE(third.data(CodeTreeModel::ImageKeyRole).toString(), "Code");
         QCOMPARE(third.data(CodeTreeModel::SelectedImageKeyRole).toString(), "Code");
         QCOMPARE(third.data(CodeTreeModel::FileNameRole).toByteArray(), "c.cod");
         QVERIFY(!third.data(Qt::FontRole).value<QFont>().bold());
-        QCOMPARE(panel2(window), QStringLiteral("5 Code(s)"));
+        QCOMPARE(shown(&window, "Panel2"), QStringLiteral("5 Code(s)"));
 
         CodeTreeModel::NewCode code { kOther, QStringLiteral("y"), "y.cod", {} };
         QVERIFY(model->addCode(code));
@@ -112,8 +110,8 @@ private slots:
         QVERIFY(!model->addCode({ QStringLiteral("无"), QStringLiteral("z"), "z.cod", {} }));
         QVERIFY(model->addCode({ conversion, QStringLiteral("Y"), "Y.cod", {} }));
         QVERIFY(model->updateCode(QStringLiteral("y"), conversion, "y.cod"));
-        QCOMPARE(childNames(model, conversion).mid(4), (QStringList { "Y", "y" }));
-        QCOMPARE(childNames(model, kOther), QStringList { "x" });
+        QCOMPARE(codesOf(model, conversion).mid(4), (QStringList { "Y", "y" }));
+        QCOMPARE(codesOf(model, kOther), QStringList { "x" });
         for (const char *more : { "1", "2", "3" }) // the key table grows
             QVERIFY(model->addCode({ kOther, more, more, {} }));
         QVERIFY(model->indexOfKey(QStringLiteral("first")).isValid());
@@ -124,50 +122,39 @@ private slots:
     // reason the user is told, and the files after it still load.
     void hostileEntry_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QByteArray>("fileName");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("node"); // null when the entry is passed over
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<Entry>("entry");
         const auto code = [](const QString &name, const QString &category = kOther) {
             return bytes(record(name, category, "说明"));
         };
         QByteArray badGbk = code("bad..gbk");
-        badGbk.replace(3, 2,
-            "\x81"
-            "0");
+        badGbk.replace(3, 2, "\x81\x30");
         const QString nul = QString(u'a') + QChar(0) + u'b', none;
         const auto row
-            = [](const char *title, int kind, const QByteArray &fileName, const QByteArray &content,
-                  const QString &node, const QString &reason) {
-                  QTest::newRow(title) << kind << fileName << content << node << reason;
-              };
-        row("empty name", Regular, "v", code("   "), none, "v：名称是空的");
-        row("unknown category", Regular, "v", code("v", "杂项"), none,
-            "种类“杂项”不是八个种类之一");
-        row("empty category", Regular, "v", code("v", ""), none, "种类是空的");
-        row("category name", Regular, "v", code("其他"), none, "名称“其他”是一个种类的名称");
-        row("repeated name", Regular, "v", code("good"), none, "已有名为“good”的代码");
-        row("3 bytes", Regular, "v", "abc", none, "文件只有 3 字节，代码文件应为 4692 字节");
-        row("4691 bytes", Regular, "v", code("v").left(4691), "v", {});
-        row("invalid GBK", Regular, "v", badGbk, "bad\uFFFD0gbk", {});
-        row("NUL in name", Regular, "v", code(nul), nul, {});
-        row("GBK file name", Regular, "\xba\xba", code(""), none, "汉：名称是空的");
-        row("line break in file name", Regular, "a\nb", code(""), none, "a\nb：");
-        row("directory", Directory, "v", {}, none, "v：不是普通文件");
-        row("FIFO", Fifo, "v", {}, none, "v：不是普通文件");
-        row("dangling link", Dangling, "v", {}, none, "v：不是普通文件");
-        row("cannot open", Unopenable, "v", code("v"), none, "v：无法打开");
-        row("read error", ReadError, "v", code("v"), none, "v：读取失败");
-        row("interrupted reads", Interrupted, "v", code("v"), "v", {});
+            = [](const char *title, const Entry &entry) { QTest::newRow(title) << entry; };
+        row("empty name", { Regular, "v", code("   "), none, "v：名称是空的" });
+        row("unknown category",
+            { Regular, "v", code("v", "杂项"), none, "种类“杂项”不是八个种类之一" });
+        row("empty category", { Regular, "v", code("v", ""), none, "种类是空的" });
+        row("category name", { Regular, "v", code("其他"), none, "名称“其他”是一个种类的名称" });
+        row("repeated name", { Regular, "v", code("good"), none, "已有名为“good”的代码" });
+        row("3 bytes", { Regular, "v", "abc", none, "文件只有 3 字节，代码文件应为 4692 字节" });
+        row("4691 bytes", { Regular, "v", code("v").left(4691), "v" });
+        row("4693 bytes", { Regular, "v", code("v") + "x", "v" });
+        row("invalid GBK", { Regular, "v", badGbk, "bad\uFFFD0gbk" });
+        row("NUL in name", { Regular, "v", code(nul), nul });
+        row("GBK file name", { Regular, "\xba\xba", code(""), none, "汉：名称是空的" });
+        row("line break in file name", { Regular, "a\nb", code(""), none, "a\nb：" });
+        row("directory", { Directory, "v", {}, none, "v：不是普通文件" });
+        row("FIFO", { Fifo, "v", {}, none, "v：不是普通文件" });
+        row("dangling link", { Dangling, "v", {}, none, "v：不是普通文件" });
+        row("cannot open", { Unopenable, "v", code("v"), none, "v：无法打开" });
+        row("read error", { ReadError, "v", code("v"), none, "v：读取失败" });
+        row("interrupted reads", { Interrupted, "v", code("v"), "v" });
     }
     void hostileEntry()
     {
-        QFETCH(int, kind);
-        QFETCH(QByteArray, fileName);
-        QFETCH(QByteArray, content);
-        QFETCH(QString, node);
-        QFETCH(QString, reason);
+        QFETCH(Entry, entry);
+        const auto [kind, fileName, content, node, reason] = entry;
         QTemporaryDir dir;
         const QByteArray path = QFile::encodeName(dir.path()) + '/' + fileName;
         QVERIFY(writeCode(dir.path(), "good", record("good", "运算子程序")));
@@ -176,13 +163,13 @@ private slots:
             QVERIFY(::mkdir(path, 0755) == 0);
         else if (kind == Fifo)
             QVERIFY(::mkfifo(path, 0644) == 0);
-        else if (kind == Dangling || kind == Loop)
-            QVERIFY(::symlink(kind == Loop ? path.constData() : "none", path) == 0);
+        else if (kind == Dangling)
+            QVERIFY(::symlink("none", path) == 0);
         else
             QVERIFY(writeFile(dir.path(), fileName, content));
         ScopedFileOps ops; // the second open or read is the entry's
         int opens = 0, reads = 0;
-        ops.before = [&](ScopedFileOps::Call call, int) {
+        ops.before = [&, kind = kind](ScopedFileOps::Call call, int) {
             if (call == ScopedFileOps::OpenAt && kind == Unopenable && opens++ == 1)
                 return EACCES;
             if (call == ScopedFileOps::Pread && kind >= ReadError && reads++ == 1)
@@ -190,9 +177,10 @@ private slots:
             return 0;
         };
         frmMain window(dir.path());
-        QCOMPARE(childNames(window.codeTree(), "运算子程序"), (QStringList { "good", "last" }));
+        QCOMPARE(codesOf(window.codeTree(), "运算子程序"), (QStringList { "good", "last" }));
         QCOMPARE(window.codeTree()->codeCount(), node.isNull() ? 2 : 3);
-        QCOMPARE(panel2(window), QStringLiteral("%1 Code(s)").arg(window.codeTree()->codeCount()));
+        QCOMPARE(shown(&window, "Panel2"),
+            QStringLiteral("%1 Code(s)").arg(window.codeTree()->codeCount()));
         QCOMPARE(window.codeTree()->indexOfKey(node).isValid(), !node.isNull());
         QCOMPARE(window.skippedFiles().size(), node.isNull() ? 1 : 0);
         if (node.isNull()) {

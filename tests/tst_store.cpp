@@ -9,7 +9,6 @@
 #include "frmMain.h"
 #include "modProgramVars.h"
 
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <csignal>
 #include <sys/stat.h>
@@ -60,32 +59,45 @@ private slots:
         QCOMPARE(bytes(r), expected.replace(CodeRecord::offset(f), kept.size(), kept));
     }
 
-    // The name that names the file is the one read back from it.
-    // The name that names the file is the one read back from it.
-    void codeName_data()
+    // A name is kept without its outer spaces and cut to whole characters
+    // in its 64 bytes, as read back from the file; it names a file only
+    // when it can name one on any system.
+    void names_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const QString &name, const QString &expected) {
-            QTest::newRow(qPrintable(name.left(8))) << name << expected;
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept"); // null: not stored
+        QTest::addColumn<bool>("accepted");
+        const auto row = [](const QString &typed, const QString &kept, bool accepted) {
+            QTest::newRow(qPrintable(typed.left(8))) << typed << kept << accepted;
         };
-        row("  x  ", "x");
-        row("\tx", "\tx");
-        row(QString(70, u'n'), QString(64, u'n'));
-        row(QString(40, u'码'), QString(32, u'码'));
-        row(QString(63, u'a') + u'码', QString(63, u'a'));
+        row("  x  ", "x", true);
+        row("\tx", "\tx", false);
+        row(QString(70, u'n'), QString(64, u'n'), true);
+        row(QString(40, u'码'), QString(32, u'码'), true);
+        row(QString(63, u'a') + u'码', QString(63, u'a'), true);
+        for (const char *good : { "多字节加法", "a.b c", "COM0", "CONSOLE" })
+            row(QString::fromUtf8(good), QString::fromUtf8(good), true);
+        for (const char *bad : { "", ".", "..", ".hidden", "x.", "../x", "a/b", "a\\b", "a\nb",
+                 "a\x7f", "a:b", "a?", "a*", "CON", "con.txt", "Lpt9", "a😀", "a\u0085b" })
+            row(QString::fromUtf8(bad), {}, false);
+        row(QString::fromUtf16(u"a\0b", 3), {}, false);
     }
-    void codeName()
+    void names()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
-        const QByteArray file = bytes(record(name, {}));
-        QCOMPARE(CodeRecord::fromBytes(file.constData(), file.size()).codeName(), expected);
-        QCOMPARE(CodeFileName(expected), expected + QStringLiteral(".cod"));
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        QFETCH(bool, accepted);
+        const QByteArray file = bytes(record(typed, {}));
+        const QString name
+            = kept.isNull() ? typed : CodeRecord::fromBytes(file.constData(), 4692).codeName();
+        QCOMPARE(name, kept.isNull() ? typed : kept);
+        QString reason;
+        QCOMPARE(CheckCodeName(name, &reason), accepted);
+        QCOMPARE(reason.isEmpty(), accepted);
+        QVERIFY(!accepted || CodeFileName(name) == name + ".cod");
     }
 
-    // Code page 936 both ways; what it cannot hold is named when saving, and
-    // no file is written.
+    // Code page 936 both ways, as Windows writes it.
     void encoding_data()
     {
         QTest::addColumn<QByteArray>("bytes"); // empty: the text cannot be encoded
@@ -115,71 +127,12 @@ private slots:
         QVERIFY(bytes.isEmpty() || CodePage936::decode(bytes) == text);
         QByteArray encoded;
         QCOMPARE(CodePage936::encode(text, &encoded) && encoded == bytes, both);
-        CodeRecord r = kOld;
-        r.setField(CodeRecord::Comments, text);
-        QTemporaryDir dir;
-        QString error;
-        QCOMPARE(SaveCodeRecord(r, dir.filePath("x.cod"), &error), !bytes.isEmpty() && both);
-        QVERIFY(!bytes.isEmpty() || (error.contains(text) && entries(dir.path()).isEmpty()));
-    }
-
-    // Files of any length read as a whole record: absent bytes are spaces,
-    // extra bytes are ignored, a lone lead byte never swallows the next field.
-    void readAnyLength_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("category");
-        QByteArray lead(4692, ' ');
-        lead.replace(63, 2, QByteArray("\x81") + 'C').replace(4564, 1, "K");
-        const auto row = [](const char *title, const QByteArray &file, const char16_t *name,
-                             const char *category) {
-            QTest::newRow(title) << file << QString::fromUtf16(name) << category;
-        };
-        row("lead byte ending Name", lead, u"\ufffd", "K");
-        row("longer", bytes(record("n", "c")) + "extra", u"n", "c");
-        row("empty", {}, u"", "");
-    }
-    void readAnyLength()
-    {
-        QFETCH(QByteArray, file);
-        QTemporaryDir dir;
-        QVERIFY(writeFile(dir.path(), "f", file));
-        CodeRecord r;
-        QString error;
-        QVERIFY(ReadCodeRecord(QFile::encodeName(dir.filePath("f")), &r, &error));
-        for (int f = 0; f < CodeRecord::FieldCount; ++f)
-            QCOMPARE(r.field(CodeRecord::Field(f)).size(), CodeRecord::width(CodeRecord::Field(f)));
-        QTEST(trimmedSpaces(r.field(CodeRecord::Name)), "name");
-        QTEST(trimmedSpaces(r.field(CodeRecord::Category)), "category");
-        QCOMPARE(r.field(CodeRecord::Code).at(0), QChar(file.size() > 64 ? file.at(64) : ' '));
-        // Reading a missing file fails and creates nothing.
-        QVERIFY(!ReadCodeRecord(QFile::encodeName(dir.filePath("none")), &r, &error));
-        QCOMPARE(entries(dir.path()), QStringList { "f" });
-    }
-
-    void nameCheck_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("accepted");
-        for (const char *good : { "多字节加法", "a.b c", "COM0", "CONSOLE" })
-            QTest::newRow(good) << QString::fromUtf8(good) << true;
-        for (const char *bad : { "", ".", "..", ".hidden", "x.", "../x", "a/b", "a\\b", "a\nb",
-                 "a\tb", "a\x7f", "a:b", "a?", "a*", "CON", "con.txt", "Lpt9", "a😀", "a\u0085b" })
-            QTest::newRow(bad) << QString::fromUtf8(bad) << false;
-        QTest::newRow("nul") << QString::fromUtf16(u"a\0b", 3) << false;
-    }
-    void nameCheck()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, accepted);
-        QString reason;
-        QCOMPARE(CheckCodeName(name, &reason), accepted);
-        QCOMPARE(reason.isEmpty(), accepted);
     }
 
     // A writer killed before any call of a save leaves the old file or the
-    // new one, and start-up takes in just that and removes what is left.
+    // new one, and start-up takes in just that and removes what is left,
+    // but not the temporary files of running writers (this one and init)
+    // or names that only look like them.
     void killedAtEveryStep_data()
     {
         QTest::addColumn<bool>("withOld");
@@ -206,6 +159,12 @@ private slots:
         QFETCH(bool, expectNew);
         QTemporaryDir dir;
         QVERIFY(!withOld || writeCode(dir.path(), "x.cod", kOld));
+        QStringList kept { QStringLiteral(".quillbank-%1-0.tmp").arg(getpid()),
+            ".quillbank-1-0.tmp", ".quillbank-abc-0.tmp", ".quillbank-0-0.tmp",
+            ".quillbank-4194305-0.txt" };
+        // pid 2^22+1 is above the kernel's limit: that writer is gone.
+        for (const QString &name : kept + QStringList { ".quillbank-4194305-0.tmp" })
+            QVERIFY(writeCode(dir.path(), name.toLatin1(), record("t", kOther)));
         const pid_t child = fork();
         if (child == 0) {
             ScopedFileOps ops;
@@ -219,7 +178,9 @@ private slots:
         QCOMPARE(readFile(dir.filePath("x.cod")), hasCode ? bytes(expectNew ? kNew : kOld) : "");
         frmMain window(dir.path());
         QCOMPARE(window.codeTree()->codeCount(), int(hasCode));
-        QCOMPARE(entries(dir.path()), hasCode ? QStringList { "x.cod" } : QStringList());
+        kept << (hasCode ? QStringList { "x.cod" } : QStringList());
+        kept.sort();
+        QCOMPARE(entries(dir.path()), kept);
     }
 
     // The calls of one kind get, in turn, the results of `turns`: a negative
@@ -305,26 +266,6 @@ private slots:
             QCOMPARE(QFileInfo(dir.filePath("n.cod")).permissions(),
                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         }
-    }
-
-    // Start-up removes the temporary files of writers that died, and leaves
-    // those of a running writer and names that only look like them.
-    void temporaryFilesOfLiveWritersKept()
-    {
-        const pid_t writer = fork();
-        if (writer == 0)
-            pause();
-        const auto stop = qScopeGuard([writer] { kill(writer, SIGKILL), waitpid(writer, 0, 0); });
-        QTemporaryDir dir;
-        QStringList kept { QStringLiteral(".quillbank-%1-0.tmp").arg(writer),
-            ".quillbank-abc-0.tmp", ".quillbank-0-0.tmp", ".quillbank-4194305-0.txt" };
-        // pid 2^22+1 is above the kernel's limit: that writer is gone.
-        for (const QString &name : kept + QStringList { ".quillbank-4194305-0.tmp" })
-            QVERIFY(writeFile(dir.path(), name.toLatin1(), bytes(kOld)));
-        frmMain window(dir.path());
-        QCOMPARE(window.codeTree()->codeCount(), 0);
-        kept.sort();
-        QCOMPARE(entries(dir.path()), kept);
     }
 };
 
