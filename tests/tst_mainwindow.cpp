@@ -33,39 +33,32 @@ private slots:
         m_window = std::make_unique<frmMain>(m_dir.path());
     }
 
+    // The outer width and height in twips and whether values are adjusted
+    // to whole pixels and read back; then the left, top, width and height
+    // of the tree, the comments, the declarations and the code.
     void resizeRule_data()
     {
-        QTest::addColumn<float>("width");
-        QTest::addColumn<float>("height");
-        QTest::addColumn<bool>("pixels"); // values adjusted to whole pixels and read back
-        QTest::addColumn<QList<float>>("expected"); // tree, comments, declarations, code
-        const auto row
-            = [](const char *title, float width, float height, bool pixels, QList<float> expected) {
-                  QTest::newRow(title) << width << height << pixels << expected;
-              };
-        row("worked example", 8400, 7300, false,
-            { 10, 810, 2025, 5295, 2135, 810, 6075, 847.5, 2135, 1757.5, 6075, 1695, 2135, 3552.5,
-                6075, 2542.5 });
-        row("whole pixels", 8400, 7300, true,
-            { 15, 810, 2025, 5295, 2145, 810, 6075, 855, 2145, 1770, 6075, 1710, 2145, 3585, 6075,
-                2565 });
-        row("panes vanish", 8400, 2215, false,
-            { 10, 810, 2025, 210, 2135, 810, 6075, 0, 2135, 910, 6075, 0, 2135, 1010, 6075, 0 });
-        row("too small: clamped", 200, 1000, false,
-            { 10, 810, 0, 0, 110, 810, 0, 0, 110, 910, 0, 0, 110, 1010, 0, 0 });
+        QTest::addColumn<QList<float>>("values");
+        QTest::newRow("worked example") << QList<float> { 8400, 7300, 0, 10, 810, 2025, 5295, 2135,
+            810, 6075, 847.5, 2135, 1757.5, 6075, 1695, 2135, 3552.5, 6075, 2542.5 };
+        QTest::newRow("whole pixels") << QList<float> { 8400, 7300, 1, 15, 810, 2025, 5295, 2145,
+            810, 6075, 855, 2145, 1770, 6075, 1710, 2145, 3585, 6075, 2565 };
+        QTest::newRow("panes vanish") << QList<float> { 8400, 2215, 0, 10, 810, 2025, 210, 2135,
+            810, 6075, 0, 2135, 910, 6075, 0, 2135, 1010, 6075, 0 };
+        QTest::newRow("too small: clamped") << QList<float> { 200, 1000, 0, 10, 810, 0, 0, 110, 810,
+            0, 0, 110, 910, 0, 0, 110, 1010, 0, 0 };
     }
     void resizeRule()
     {
-        QFETCH(float, width);
-        QFETCH(float, height);
-        QFETCH(bool, pixels);
-        const auto snap
-            = [pixels](float v) { return pixels ? Twips::fromPixels(Twips::toPixels(v)) : v; };
-        const PaneLayout l = applyResizeRule(width, height, 810, 495, snap);
+        QFETCH(QList<float>, values);
+        const auto snap = [pixels = values[2]](float v) {
+            return pixels ? Twips::fromPixels(Twips::toPixels(v)) : v;
+        };
+        const PaneLayout l = applyResizeRule(values[0], values[1], 810, 495, snap);
         QList<float> actual;
         for (const auto &b : { l.tree, l.comments, l.declarations, l.code })
             actual << b.left << b.top << b.width << b.height;
-        QTEST(actual, "expected");
+        QCOMPARE(actual, values.mid(3));
     }
 
     // Shown, resized or minimized, the window places the tree and the panes
@@ -97,11 +90,10 @@ private slots:
         QCOMPARE(toolbar->height(), Twips::toPixels(810));
         QVERIFY(!toolbar->isMovable()
             && child(m_window.get(), "Panel1")->width() > m_window->width() / 2);
-        QAction *add = child<QAction>(m_window.get(), "Add");
         // Buttons side by side from the left edge, as the design draws them.
         QAction *find = child<QAction>(m_window.get(), "Find");
         QCOMPARE(toolbar->widgetForAction(find)->geometry(), QRect(55, 1, 55, 52));
-        QCOMPARE(add->shortcut(), QKeySequence(QKeySequence::New));
+        QCOMPARE(child<QAction>(m_window.get(), "Add")->shortcut(), QKeySequence::New);
         QCOMPARE(status->height(), Twips::toPixels(495));
         m_window->setWindowState(Qt::WindowMinimized);
         m_window->Form_Resize();
