@@ -8,15 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <cstdio>
-#include <cstdlib>
 
-// A property that must hold for any bytes: a broken one prints what broke
-// and aborts, which both libFuzzer and CTest report.
+// A property that must hold for any bytes: a broken one aborts, which both
+// libFuzzer and CTest report.
 #define FUZZ_CHECK(condition)                                                                      \
     if (!(condition))                                                                              \
-        std::fprintf(                                                                              \
-            stderr, "%s:%d: property does not hold: %s\n", __FILE__, __LINE__, #condition),        \
-            std::abort();
+    qFatal("line %d: property does not hold: %s", __LINE__, #condition)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
