@@ -82,8 +82,7 @@ class TestDialogs : public QObject {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (box && box->isVisible()) {
                 outcome.messages << box->text();
-                QAbstractButton *target = box->button(answer);
-                (target ? target : box->buttons().first())->click();
+                (box->button(answer) ? box->button(answer) : box->buttons().first())->click();
             }
         });
         answerer.start(5);
@@ -100,8 +99,8 @@ class TestDialogs : public QObject {
     }
     Outcome add(const QStringList &entry, QMessageBox::StandardButton answer = QMessageBox::Ok)
     {
-        return run(
-            "Add", [&](QDialog *dialog) { submit(dialog, entry, "cmdAdd"); }, answer);
+        const auto click = [&](QDialog *dialog) { submit(dialog, entry, "cmdAdd"); };
+        return run("Add", click, answer);
     }
     QString text(const char *name) const { return shown(m_window.get(), name); }
     QStringList entries() const { return TestLibrary::entries(m_library); }
@@ -167,8 +166,8 @@ private slots:
         run(command, [&](QDialog *dialog) {
             QTEST(dialog->windowTitle(), "title");
             QCOMPARE(dialog->size(), Twips::size(twips.width(), twips.height()));
-            QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-            QVERIFY(!(dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
+            QVERIFY(dialog->minimumSize() == dialog->maximumSize()
+                && !(dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
             const QPoint centre = dialog->frameGeometry().center();
             if (command == u"Find")
                 QCOMPARE(dialog->pos(), QPoint(Twips::toPixels(4365), Twips::toPixels(4170)));

@@ -89,19 +89,17 @@ private slots:
         QVERIFY(!third.data(Qt::FontRole).value<QFont>().bold());
         QCOMPARE(shown(&window, "Panel2"), QStringLiteral("5 Code(s)"));
 
-        CodeTreeModel::NewCode code { kOther, QStringLiteral("y"), "y.cod", {} };
-        QVERIFY(model->addCode(code));
-        QVERIFY(!model->addCode(code));
+        // Keys are unique and case-sensitive; a code moves to its new category.
+        QVERIFY(!model->addCode({ kOther, QStringLiteral("first"), "f.cod", {} }));
         QVERIFY(!model->addCode({ kOther, conversion, "z.cod", {} }));
         QVERIFY(!model->addCode({ QStringLiteral("无"), QStringLiteral("z"), "z.cod", {} }));
-        QVERIFY(model->addCode({ conversion, QStringLiteral("Y"), "Y.cod", {} }));
-        QVERIFY(model->updateCode(QStringLiteral("y"), conversion, "y.cod"));
-        QCOMPARE(codesOf(model, conversion).mid(4), (QStringList { "Y", "y" }));
-        QCOMPARE(codesOf(model, kOther), QStringList { "x" });
-        for (const char *more : { "1", "2", "3" }) // the key table grows
+        for (const char *more : { "First", "1", "2", "3" }) // the key table grows
             QVERIFY(model->addCode({ kOther, more, more, {} }));
+        QVERIFY(model->updateCode(QStringLiteral("First"), conversion, "F.cod"));
+        QCOMPARE(codesOf(model, conversion).last(), "First");
+        QCOMPARE(codesOf(model, kOther), (QStringList { "x", "1", "2", "3" }));
         QVERIFY(model->indexOfKey(QStringLiteral("first")).isValid());
-        QCOMPARE(model->codeCount(), 10);
+        QCOMPARE(model->codeCount(), 9);
     }
 
     // Each entry is taken in as the code it holds or passed over with a

@@ -19,8 +19,11 @@ using namespace TestLibrary;
 
 namespace {
 using Width = std::tuple<int, QString, QByteArray>;
-using Kill = std::tuple<bool, int, bool>;
-using Failure = std::tuple<ScopedFileOps::Call, QList<int>, bool>;
+// An old file or none; the call the writer is killed before (0: none); the
+// kind of call that gets, in turn, the results of the list (a negative one
+// fails with that errno, any other passes the call on, a write writing at
+// most that many bytes); whether the new record is saved.
+using Interruption = std::tuple<bool, int, ScopedFileOps::Call, QList<int>, bool>;
 const CodeRecord kOld = record("x", kOther, "旧的说明", "OLD", "MOV AX,1");
 const CodeRecord kNew = record("x", "逻辑操作", QString(1500, u'新'), "NEW", "MOV");
 }
@@ -119,13 +122,14 @@ private slots:
         QCOMPARE(CodePage936::encode(text, &encoded) && encoded == bytes, both);
     }
 
-    // A writer killed before any call of a save leaves the old file or the
-    // new one, and start-up takes in just that and removes what is left,
-    // but not the temporary files of running writers (this one and init)
-    // or names that only look like them.
-    void killedAtEveryStep_data()
+    // A save interrupted anywhere, by a kill or a call that fails or writes
+    // short, leaves the old record or the new one whole and says why it
+    // failed; no descriptor stays open. Start-up takes in just that file and
+    // removes what a dead writer left, but not the temporary files of
+    // running writers (this one and init) or names that only look like them.
+    void interruptedSave_data()
     {
-        QTest::addColumn<Kill>("kill"); // an old file, the call killed before, the new file
+        QTest::addColumn<Interruption>("interruption");
         for (bool withOld : { true, false }) {
             QTemporaryDir dir; // the calls of one save, in order
             QVERIFY(!withOld || writeCode(dir.path(), "x.cod", kOld));
@@ -136,52 +140,15 @@ private slots:
             const int rename = int(calls.indexOf(ScopedFileOps::Rename)) + 1;
             // The record reaches the disk before it replaces the old one.
             QVERIFY(rename > 0 && calls.indexOf(ScopedFileOps::Fsync) < rename - 1);
-            for (int k = 1; k <= calls.size() + 1; ++k)
-                QTest::addRow("%d, call %d", withOld, k) << Kill { withOld, k, k > rename };
+            for (int k = 1; k <= calls.size() + 1; ++k) {
+                QTest::addRow("%s, killed before call %d", withOld ? "old" : "new", k)
+                    << Interruption { withOld, k, {}, {}, k > rename };
+            }
         }
-    }
-    void killedAtEveryStep()
-    {
-        QFETCH(Kill, kill);
-        const auto [withOld, killBefore, expectNew] = kill;
-        QTemporaryDir dir;
-        QVERIFY(!withOld || writeCode(dir.path(), "x.cod", kOld));
-        QStringList kept { QStringLiteral(".quillbank-%1-0.tmp").arg(getpid()),
-            ".quillbank-1-0.tmp", ".quillbank-abc-0.tmp", ".quillbank-0-0.tmp",
-            ".quillbank-4194305-0.txt" };
-        // pid 2^22+1 is above the kernel's limit: that writer is gone.
-        for (const QString &name : kept + QStringList { ".quillbank-4194305-0.tmp" })
-            QVERIFY(writeCode(dir.path(), name.toLatin1(), record("t", kOther)));
-        const pid_t child = fork();
-        if (child == 0) {
-            ScopedFileOps ops;
-            ops.before
-                = [k = killBefore](ScopedFileOps::Call, int n) { return n == k ? raise(9) : 0; };
-            QString error;
-            SaveCodeRecord(kNew, dir.filePath("x.cod"), &error);
-            raise(SIGKILL);
-        }
-        QCOMPARE(waitpid(child, nullptr, 0), child);
-        const bool hasCode = expectNew || withOld;
-        QCOMPARE(readFile(dir.filePath("x.cod")), hasCode ? bytes(expectNew ? kNew : kOld) : "");
-        frmMain window(dir.path());
-        QCOMPARE(window.codeTree()->codeCount(), int(hasCode));
-        kept << (hasCode ? QStringList { "x.cod" } : QStringList());
-        kept.sort();
-        QCOMPARE(entries(dir.path()), kept);
-    }
-
-    // The calls of one kind get, in turn, the results of `turns`: a negative
-    // one fails with that errno, any other passes the call on, a write
-    // writing at most that many bytes. A failed save says why and leaves the
-    // old record; no save leaves a temporary file or a descriptor behind.
-    void failures_data()
-    {
-        QTest::addColumn<Failure>("failure");
         const int pass = INT_MAX;
         const auto row
             = [](const char *title, ScopedFileOps::Call call, QList<int> turns, bool saved) {
-                  QTest::newRow(title) << Failure { call, turns, saved };
+                  QTest::newRow(title) << Interruption { true, 0, call, turns, saved };
               };
         row("no permission at open", ScopedFileOps::Open, { -EACCES, pass }, false);
         row("disk full at write", ScopedFileOps::Write, { 1000, -ENOSPC }, false);
@@ -192,15 +159,30 @@ private slots:
         row("interrupted, short writes", ScopedFileOps::Write, { -EINTR, 7 }, true);
         row("folder fsync fails", ScopedFileOps::Fsync, { pass, -EIO }, true);
     }
-    void failures()
+    void interruptedSave()
     {
-        QFETCH(Failure, failure);
-        const auto &[call, turns, saved] = failure;
+        QFETCH(Interruption, interruption);
+        const auto &[withOld, killBefore, call, turns, saved] = interruption;
         QTemporaryDir dir;
-        QVERIFY(writeCode(dir.path(), "x.cod", kOld));
+        QVERIFY(!withOld || writeCode(dir.path(), "x.cod", kOld));
+        QStringList kept { QStringLiteral(".quillbank-%1-999999.tmp").arg(getpid()),
+            ".quillbank-1-0.tmp", ".quillbank-abc-0.tmp", ".quillbank-0-0.tmp",
+            ".quillbank-4194305-0.txt" };
+        // pid 2^22+1 is above the kernel's limit: that writer is gone.
+        for (const QString &name : kept + QStringList { ".quillbank-4194305-0.tmp" })
+            QVERIFY(writeCode(dir.path(), name.toLatin1(), record("t", kOther)));
         const QStringList descriptors = entries(QStringLiteral("/proc/self/fd"));
-        QString error;
-        {
+        const pid_t child = killBefore ? fork() : -1;
+        if (child == 0) {
+            ScopedFileOps ops;
+            ops.before
+                = [k = killBefore](ScopedFileOps::Call, int n) { return n == k ? raise(9) : 0; };
+            QString error;
+            SaveCodeRecord(kNew, dir.filePath("x.cod"), &error);
+            raise(SIGKILL);
+        } else if (killBefore) {
+            QVERIFY(child > 0 && waitpid(child, nullptr, 0) == child);
+        } else {
             ScopedFileOps ops;
             int turn = INT_MAX, count = 0;
             ops.before = [&, call = call, turns = turns](ScopedFileOps::Call made, int) {
@@ -210,12 +192,18 @@ private slots:
             ops.write = [&](int fd, const void *buffer, size_t size) {
                 return ScopedFileOps::system().write(fd, buffer, qMin(size, size_t(turn)));
             };
+            QString error;
             QCOMPARE(SaveCodeRecord(kNew, dir.filePath("x.cod"), &error), saved);
+            QCOMPARE(error.isEmpty(), saved);
         }
-        QCOMPARE(error.isEmpty(), saved);
-        QCOMPARE(readFile(dir.filePath("x.cod")), bytes(saved ? kNew : kOld));
-        QCOMPARE(entries(dir.path()), QStringList { "x.cod" });
         QCOMPARE(entries(QStringLiteral("/proc/self/fd")), descriptors);
+        const bool hasCode = saved || withOld;
+        QCOMPARE(readFile(dir.filePath("x.cod")), hasCode ? bytes(saved ? kNew : kOld) : "");
+        frmMain window(dir.path());
+        QCOMPARE(window.codeTree()->codeCount(), int(hasCode));
+        kept << (hasCode ? QStringList { "x.cod" } : QStringList());
+        kept.sort();
+        QCOMPARE(entries(dir.path()), kept);
     }
 
     // While one copy writes, another waits; a file that a file manager puts
