@@ -114,7 +114,6 @@ private slots:
     // o.cod to one outside it.
     void init()
     {
-        m_window.reset();
         m_dir = std::make_unique<QTemporaryDir>();
         m_library = m_dir->filePath("Codes");
         QVERIFY(QDir().mkpath(m_library + "/sub"));
@@ -328,8 +327,9 @@ private slots:
     }
 
     // A library in a folder with a GBK name: adding y, whose file holds the
-    // code x, leaves one node for the file, in that folder. Without a
-    // folder nothing is written anywhere, not even in the working directory.
+    // code x, leaves one node for the file, in that folder. A missing folder
+    // is told by its name, in plain text, and made nowhere. Without a folder
+    // nothing is written anywhere, not even in the working directory.
     void libraryBesideTheProgram()
     {
         const QByteArray folder = QFile::encodeName(m_dir->path()) + "/\xb4\xfa\xc2\xeb";
@@ -342,12 +342,19 @@ private slots:
         // Removed while the program runs, the folder is told by its name.
         QVERIFY(std::filesystem::remove_all(folder.toStdString()) == 2);
         QCOMPARE(m_window->libraryFolder(), m_dir->path() + QStringLiteral("/代码"));
+        m_window = std::make_unique<frmMain>(m_dir->filePath("<b>Codes</b>"));
+        m_window->show();
+        QMessageBox *box = nullptr;
+        QTRY_VERIFY((box = child<QMessageBox>(m_window.get(), "msgSkippedFiles")));
+        QVERIFY(box->text().contains("<b>Codes</b>") && box->textFormat() == Qt::PlainText);
+        QCOMPARE(text("Panel2"), QStringLiteral("0 Code(s)"));
         const auto back = qScopeGuard([cwd = QDir::currentPath()] { QDir::setCurrent(cwd); });
         const QStringList files = entries();
         QVERIFY(QDir::setCurrent(m_dir->path()));
         m_window = std::make_unique<frmMain>(QByteArray());
         QCOMPARE(add({ "q", kOther, "", "", "" }).messages.size(), 1);
         QCOMPARE(entries(), files);
+        QCOMPARE(TestLibrary::entries(m_dir->path()), QStringList { "Codes" } << "t.cod");
     }
 
     // The first file whose Comments begin with the text fills the panes;

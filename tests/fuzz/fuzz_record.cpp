@@ -5,7 +5,7 @@
 #include "CodeRecord.h"
 #include "FileList.h"
 
-#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <cstdio>
 
@@ -47,19 +47,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 }
 
 #ifndef QUILLBANK_FUZZ
-// Without libFuzzer: replays every file of the folders given.
-int main(int argc, char **argv)
+// Without libFuzzer: replays every file under the folder given.
+int main(int, char **argv)
 {
     int count = 0;
-    for (int i = 1; i < argc; ++i) {
-        const QDir folder(QFile::decodeName(argv[i]));
-        for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
-            QFile in(folder.filePath(name));
-            const QByteArray bytes = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-            LLVMFuzzerTestOneInput(
-                reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
-            ++count;
-        }
+    for (QDirIterator it(argv[1], QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext(); ++count) {
+        QFile in(it.next());
+        const QByteArray bytes = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+        LLVMFuzzerTestOneInput(
+            reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
     }
     std::printf("replayed %d inputs\n", count);
     return count > 0 ? 0 : 1; // a corpus that went missing must not pass
