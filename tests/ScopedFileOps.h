@@ -2,14 +2,13 @@
 
 #include "FileOps.h"
 
-#include <QVector>
+#include <QtGlobal>
+#include <atomic>
 #include <cerrno>
 #include <functional>
-#include <mutex>
 
-// While it lives, every call of the file layer is recorded in order and may
-// be failed by `before`; writes and opens may be replaced by `write`
-// and `openat`.
+// While it lives, every call of the file layer may be failed by `before`;
+// writes and opens may be replaced by `write` and `openat`.
 class ScopedFileOps {
 public:
     enum Call { Open, Write, Pread, Fsync, Close, Rename, Unlink, OpenAt };
@@ -32,11 +31,6 @@ public:
     std::function<ssize_t(int, const void *, size_t)> write;
     std::function<int(int, const char *, int, mode_t)> openat;
 
-    QVector<Call> calls() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_calls;
-    }
     static const FileOps &system() { return s_system; }
 
 private:
@@ -44,12 +38,7 @@ private:
     static auto hook(Args... args) -> decltype((system().*member)(args...))
     {
         const auto real = [&] { return (s_system.*member)(args...); };
-        int number = 0;
-        {
-            std::lock_guard<std::mutex> lock(s_current->m_mutex);
-            s_current->m_calls.append(call);
-            number = int(s_current->m_calls.size());
-        }
+        const int number = ++s_current->m_count;
         const int error = s_current->before ? s_current->before(call, number) : 0;
         if (error != 0 && call != Close) {
             errno = error;
@@ -68,6 +57,5 @@ private:
 
     static inline const FileOps s_system = FileOps::system();
     static inline ScopedFileOps *s_current = nullptr;
-    mutable std::mutex m_mutex;
-    QVector<Call> m_calls;
+    std::atomic<int> m_count { 0 };
 };

@@ -149,11 +149,11 @@ private slots:
             const char *command, *title, *tabOrder;
             QSize twips;
         } rows[] = { { "Add", "加入新代码",
-                         "txtName txtComments txtDeclarations txtCode cmdAdd "
+                         "frmNewCode txtName txtComments txtDeclarations txtCode cmdAdd "
                          "cmdCancel cmbCategory txtName",
                          { 5400, 5370 } },
-            { "Find", "Find", "Text1 Command1 Command2 Text1", { 6330, 2925 } },
-            { "About", "关于Quillbank", "Command1 Command1", { 6645, 4050 } } };
+            { "Find", "Find", "frmFind Text1 Command1 Command2 Text1", { 6330, 2925 } },
+            { "About", "关于Quillbank", "frmAbout Command1 Command1", { 6645, 4050 } } };
         for (const auto &r : rows)
             QTest::newRow(r.command) << r.command << r.title << r.tabOrder << r.twips;
     }
@@ -167,11 +167,11 @@ private slots:
             QCOMPARE(dialog->size(), Twips::size(twips.width(), twips.height()));
             QVERIFY(dialog->minimumSize() == dialog->maximumSize()
                 && !(dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
-            const QPoint centre = dialog->frameGeometry().center();
-            if (command == u"Find")
-                QCOMPARE(dialog->pos(), QPoint(Twips::toPixels(4365), Twips::toPixels(4170)));
-            else
-                QVERIFY((dialog->screen()->geometry().center() - centre).manhattanLength() <= 1);
+            const QPoint offCentre
+                = dialog->frameGeometry().center() - dialog->screen()->geometry().center();
+            const QPoint place = command == u"Find" ? Twips::rect(4365, 4170, 0, 0).topLeft()
+                                                    : dialog->pos() - offCentre;
+            QVERIFY((dialog->pos() - place).manhattanLength() <= 1);
             // The own font of the New-code dialog, the text boxes' font and
             // the About box's notice; the system's font elsewhere.
             QCOMPARE(
@@ -181,13 +181,12 @@ private slots:
             if (auto *notice = child<QLabel>(dialog, "Label2"); command == u"About")
                 QCOMPARE(notice->font(), Fonts::noticeFont());
             QVERIFY(QTest::qWaitForWindowActive(dialog));
-            QStringList order;
-            for (int i = 0; i <= tabOrder.count(u' '); ++i) {
+            QStringList order { dialog->objectName() }; // then the controls Tab goes through
+            while (order.size() <= tabOrder.count(u' ')) {
                 order << QApplication::focusWidget()->objectName();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
             QCOMPARE(order.join(u' '), tabOrder);
-            QVERIFY(dialog->objectName().startsWith("frm"));
             if (auto *label = child<QLabel>(dialog, "Label1"); command != u"About")
                 QCOMPARE(label->buddy(), child(dialog, command == u"Add" ? "txtName" : "Text1"));
             if (auto *code = child<QPlainTextEdit>(dialog, "txtCode")) { // Ctrl+Tab types a tab

@@ -134,9 +134,10 @@ private slots:
             QTemporaryDir dir; // the calls of one save, in order
             QVERIFY(!withOld || writeCode(dir.path(), "x.cod", kOld));
             ScopedFileOps ops;
+            QVector<ScopedFileOps::Call> calls;
+            ops.before = [&](ScopedFileOps::Call call, int) { return calls << call, 0; };
             QString error;
             QVERIFY(SaveCodeRecord(kNew, dir.filePath("x.cod"), &error));
-            const auto calls = ops.calls();
             const int rename = int(calls.indexOf(ScopedFileOps::Rename)) + 1;
             // The record reaches the disk before it replaces the old one.
             QVERIFY(rename > 0 && calls.indexOf(ScopedFileOps::Fsync) < rename - 1);
