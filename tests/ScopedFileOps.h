@@ -19,10 +19,9 @@ public:
         fileOps() = { hook<Open, &FileOps::open>, hook<Write, &FileOps::write>,
             hook<Pread, &FileOps::pread>, hook<Fsync, &FileOps::fsync>,
             hook<Close, &FileOps::close>, hook<Rename, &FileOps::rename>,
-            hook<Unlink, &FileOps::unlink>, hook<OpenAt, &FileOps::openat>,
-            system().renameNoReplace };
+            hook<Unlink, &FileOps::unlink>, hook<OpenAt, &FileOps::openat>, real.renameNoReplace };
     }
-    ~ScopedFileOps() { fileOps() = system(); }
+    ~ScopedFileOps() { fileOps() = real; }
     Q_DISABLE_COPY(ScopedFileOps)
 
     // Runs before each call with its kind and its number, counted from 1.
@@ -31,13 +30,14 @@ public:
     std::function<ssize_t(int, const void *, size_t)> write;
     std::function<int(int, const char *, int, mode_t)> openat;
 
-    static const FileOps &system() { return s_system; }
+    // The system's own calls.
+    static inline const FileOps real = FileOps::system();
 
 private:
     template <Call call, auto member, typename... Args>
-    static auto hook(Args... args) -> decltype((system().*member)(args...))
+    static auto hook(Args... args) -> decltype((real.*member)(args...))
     {
-        const auto real = [&] { return (s_system.*member)(args...); };
+        const auto system = [&] { return (real.*member)(args...); };
         const int number = ++s_current->m_count;
         const int error = s_current->before ? s_current->before(call, number) : 0;
         if (error != 0 && call != Close) {
@@ -46,16 +46,15 @@ private:
         }
         const auto result = [&] {
             if constexpr (call == Write)
-                return s_current->write ? s_current->write(args...) : real();
+                return s_current->write ? s_current->write(args...) : system();
             else if constexpr (call == OpenAt)
-                return s_current->openat ? s_current->openat(args...) : real();
+                return s_current->openat ? s_current->openat(args...) : system();
             else
-                return real();
+                return system();
         }();
         return error != 0 && result == 0 ? (errno = error, -1) : result;
     }
 
-    static inline const FileOps s_system = FileOps::system();
     static inline ScopedFileOps *s_current = nullptr;
     std::atomic<int> m_count { 0 };
 };

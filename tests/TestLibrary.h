@@ -28,7 +28,8 @@ inline QByteArray bytes(const CodeRecord &r)
 {
     QByteArray out;
     QString error;
-    return r.toBytes(&out, &error) ? out : "not encodable: " + error.toUtf8();
+    r.toBytes(&out, &error); // empty if it cannot be encoded
+    return out;
 }
 
 // Writes raw bytes as the file `fileName` (native bytes) of the folder.

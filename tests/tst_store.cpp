@@ -11,7 +11,6 @@
 
 #include <QTemporaryDir>
 #include <csignal>
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace modProgramVars;
@@ -191,7 +190,7 @@ private slots:
                 return turn < 0 ? -turn : 0;
             };
             ops.write = [&](int fd, const void *buffer, size_t size) {
-                return ScopedFileOps::system().write(fd, buffer, qMin(size, size_t(turn)));
+                return ScopedFileOps::real.write(fd, buffer, qMin(size, size_t(turn)));
             };
             QString error;
             QCOMPARE(SaveCodeRecord(kNew, dir.filePath("x.cod"), &error), saved);
@@ -214,6 +213,7 @@ private slots:
     {
         for (const bool existed : { false, true }) {
             QTemporaryDir dir;
+            const QString path = dir.filePath("n.cod");
             QVERIFY(!existed || writeFile(dir.path(), "n.cod", "old"));
             LibraryFolder library, other;
             QString error, otherError;
@@ -228,7 +228,7 @@ private slots:
                     if (call == ScopedFileOps::OpenAt) {
                         other.save(n, "o.cod", {}, &found, &otherError);
                         writeFile(dir.path(), "n.cod", "someone else's");
-                        ::chmod(QFile::encodeName(dir.filePath("n.cod")).constData(), 0600);
+                        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
                     }
                     return 0;
                 };
@@ -238,8 +238,8 @@ private slots:
             QVERIFY(otherError.contains(QStringLiteral("另一个程序")));
             QCOMPARE(entries(dir.path()), QStringList { "n.cod" });
             QCOMPARE(library.save(n, "n.cod", found, &found, &error), LibraryFolder::Saved);
-            QCOMPARE(readFile(dir.filePath("n.cod")), bytes(n));
-            QCOMPARE(QFileInfo(dir.filePath("n.cod")).permissions(),
+            QCOMPARE(readFile(path), bytes(n));
+            QCOMPARE(QFile::permissions(path),
                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         }
     }
