@@ -129,8 +129,8 @@ QStringList frmNewCode::textsFromControls() const
 }
 
 // Why the code cannot be added as entered, or an empty string.
-QString frmNewCode::refusal(const QStringList &texts, const CodeRecord &record, const QString &name,
-    const QString &category) const
+QString frmNewCode::refusal(
+    const QStringList &texts, const QString &name, const QString &category) const
 {
     QString reason;
     if (!modProgramVars::CheckCodeName(name, &reason))
@@ -148,8 +148,6 @@ QString frmNewCode::refusal(const QStringList &texts, const CodeRecord &record, 
         return tr("请先在“种类”列表中选择一个种类。");
     if (Categories::contains(name))
         return tr("名称“%1”是一个种类的名称，请换一个名称。").arg(name);
-    if (!record.toBytes(&bytes, &reason))
-        return tr("%1。请删去或改写这些字符。").arg(reason);
     return {};
 }
 
@@ -193,7 +191,7 @@ void frmNewCode::cmdAdd_Click()
     const QString category = trimmedSpaces(record.field(CodeRecord::Category));
 
     // Nothing is written unless the code can be stored and shown as entered.
-    const QString why = refusal(texts, record, name, category);
+    const QString why = refusal(texts, name, category);
     if (!why.isEmpty()) {
         warn(why);
         return;

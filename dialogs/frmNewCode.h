@@ -27,8 +27,7 @@ private:
     QPlainTextEdit *createTextBox(const char *name, const QRect &geometry);
     // The texts entered, in the order of the record's fields.
     QStringList textsFromControls() const;
-    QString refusal(const QStringList &texts, const CodeRecord &record, const QString &name,
-        const QString &category) const;
+    QString refusal(const QStringList &texts, const QString &name, const QString &category) const;
     bool agreeToCut(const QStringList &texts, const CodeRecord &record);
     bool write(const CodeRecord &record, const QString &name, QByteArray *fileName);
     void fail(const QString &name, const QString &error);

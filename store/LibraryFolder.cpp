@@ -1,23 +1,18 @@
 #include "LibraryFolder.h"
 
 #include "FileList.h"
+#include "SystemError.h"
 #include "modProgramVars.h"
 
 #include <QScopeGuard>
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(strerror(error));
-}
 
 FileStamp stampOf(const struct stat &st)
 {
@@ -72,7 +67,7 @@ bool LibraryFolder::besideProgram(QByteArray *folder, QString *error)
 {
     const QByteArray program = readLink("/proc/self/exe");
     if (!program.startsWith('/')) {
-        *error = QStringLiteral("无法确定程序所在的文件夹（%1）").arg(systemReason(errno));
+        *error = QStringLiteral("无法确定程序所在的文件夹（%1）").arg(systemErrorText(errno));
         return false;
     }
     *folder = program.left(qMax<qsizetype>(program.lastIndexOf('/'), 0)) + "/Codes";
@@ -86,7 +81,7 @@ bool LibraryFolder::open(const QByteArray &nativePath, QString *error)
     m_nativePath = nativePath;
     m_fd = ::open(nativePath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_fd < 0)
-        *error = systemReason(errno);
+        *error = systemErrorText(errno);
     return m_fd >= 0;
 }
 
@@ -142,7 +137,7 @@ bool LibraryFolder::lock(QString *error) const
         if (flock(m_fd, LOCK_EX | LOCK_NB) == 0)
             return true;
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            *error = QStringLiteral("无法锁定代码库文件夹（%1）").arg(systemReason(errno));
+            *error = QStringLiteral("无法锁定代码库文件夹（%1）").arg(systemErrorText(errno));
             return false;
         }
         usleep(20000);
@@ -151,15 +146,18 @@ bool LibraryFolder::lock(QString *error) const
     return false;
 }
 
+bool LibraryFolder::checkOpen(QString *error) const
+{
+    if (!isOpen())
+        *error = QStringLiteral("代码库文件夹“%1”没有打开").arg(displayPath());
+    return isOpen();
+}
+
 bool LibraryFolder::stamp(const QByteArray &fileName, FileStamp *stamp, QString *error) const
 {
     *stamp = {};
-    if (!isOpen()) {
-        *error = QStringLiteral("代码库文件夹“%1”没有打开").arg(displayPath());
-        return false;
-    }
     Target target;
-    if (!resolve(fileName, &target, error))
+    if (!checkOpen(error) || !resolve(fileName, &target, error))
         return false;
     struct stat st;
     if (fstatat(target.dirFd, target.name.constData(), &st, 0) == 0)
@@ -170,8 +168,9 @@ bool LibraryFolder::stamp(const QByteArray &fileName, FileStamp *stamp, QString 
 LibraryFolder::Outcome LibraryFolder::save(const CodeRecord &record, const QByteArray &fileName,
     const FileStamp &agreed, FileStamp *found, QString *error)
 {
+    *found = {};
     Target target;
-    if (!stamp(fileName, found, error) || !resolve(fileName, &target, error))
+    if (!checkOpen(error) || !resolve(fileName, &target, error))
         return Failed;
     if (!lock(error))
         return Failed;

@@ -48,6 +48,7 @@ public:
 
 private:
     struct Target;
+    bool checkOpen(QString *error) const;
     bool resolve(const QByteArray &fileName, Target *target, QString *error) const;
     bool lock(QString *error) const;
 

@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,11 +18,6 @@ namespace {
 
     const char kTemporaryPrefix[] = ".quillbank-";
     const char kTemporarySuffix[] = ".tmp";
-
-    QString systemReason(int error)
-    {
-        return systemErrorText(error);
-    }
 
     QByteArray folderOf(const QByteArray &path)
     {
@@ -121,7 +115,7 @@ namespace {
         const int fd = dirFd == AT_FDCWD ? fileOps().open(path, flags, 0)
                                          : fileOps().openat(dirFd, path, flags, 0);
         if (fd < 0) {
-            *error = QStringLiteral("无法打开文件（%1）").arg(systemReason(errno));
+            *error = QStringLiteral("无法打开文件（%1）").arg(systemErrorText(errno));
             return false;
         }
         struct stat st;
@@ -138,7 +132,7 @@ namespace {
             if (n < 0) {
                 const int saved = errno;
                 fileOps().close(fd);
-                *error = QStringLiteral("读取失败（%1）").arg(systemReason(saved));
+                *error = QStringLiteral("读取失败（%1）").arg(systemErrorText(saved));
                 return false;
             }
             if (n == 0)
@@ -161,7 +155,7 @@ SaveResult SaveCodeRecordAt(const CodeRecord &record, const SaveTarget &target, 
     int errorNumber = 0;
     const int fd = openTemporary(target.dirFd, target.folder, &tempName, &errorNumber);
     if (fd < 0) {
-        *error = QStringLiteral("无法在代码库文件夹中写入（%1）").arg(systemReason(errorNumber));
+        *error = QStringLiteral("无法在代码库文件夹中写入（%1）").arg(systemErrorText(errorNumber));
         return SaveResult::Failed;
     }
     if (target.keepAccessOf)
@@ -192,7 +186,7 @@ SaveResult SaveCodeRecordAt(const CodeRecord &record, const SaveTarget &target, 
         fileOps().unlink(tempPath.constData());
         if (target.noReplace && errorNumber == EEXIST)
             return SaveResult::NameTaken;
-        *error = QStringLiteral("写入代码文件失败（%1）").arg(systemReason(errorNumber));
+        *error = QStringLiteral("写入代码文件失败（%1）").arg(systemErrorText(errorNumber));
         return SaveResult::Failed;
     }
     syncFolder(target.dirFd, target.folder);

@@ -27,8 +27,7 @@ inline CodeRecord record(const QString &name, const QString &category, const QSt
 inline QByteArray bytes(const CodeRecord &r)
 {
     QByteArray out;
-    QString error;
-    r.toBytes(&out, &error); // empty if it cannot be encoded
+    r.toBytes(&out, nullptr); // empty if it cannot be encoded
     return out;
 }
 

@@ -346,6 +346,7 @@ private slots:
         QMessageBox *box = nullptr;
         QTRY_VERIFY((box = child<QMessageBox>(m_window.get(), "msgSkippedFiles")));
         QVERIFY(box->text().contains("<b>Codes</b>") && box->textFormat() == Qt::PlainText);
+        QVERIFY(box->text().contains(QStringLiteral("文件或文件夹不存在"))); // said in Chinese
         QCOMPARE(text("Panel2"), QStringLiteral("0 Code(s)"));
         const auto back = qScopeGuard([cwd = QDir::currentPath()] { QDir::setCurrent(cwd); });
         const QStringList files = entries();

@@ -18,11 +18,6 @@ using namespace TestLibrary;
 
 namespace {
 
-QStringList codesOf(const CodeTreeModel *model, const QString &category)
-{
-    return childNames(model, model->indexOfKey(category));
-}
-
 enum Kind { Regular, Directory, Fifo, Dangling, Unopenable, ReadError, Interrupted };
 
 // A folder entry, and the node it gives (null: none) or why it is passed over.
@@ -59,8 +54,8 @@ private slots:
             QCOMPARE(category.data(CodeTreeModel::SelectedImageKeyRole).toString(), "Open");
             QVERIFY(!child<QTreeView>(&window, "tvCodes")->isExpanded(category));
         }
-        QCOMPARE(
-            codesOf(model, conversion), (QStringList { "first", "second B", "second", "third" }));
+        QCOMPARE(childNames(model, model->indexOfKey(conversion)),
+            (QStringList { "first", "second B", "second", "third" }));
         QCOMPARE(window.skippedFiles().size(), 1); // link repeats the code "second"
         const QModelIndex third = model->indexOfKey(QStringLiteral("third"));
         QCOMPARE(third.data(CodeTreeModel::ImageKeyRole).toString(), "Code");
@@ -76,8 +71,9 @@ private slots:
         for (const char *more : { "First", "1", "2", "3" }) // the key table grows
             QVERIFY(model->addCode({ kOther, more, more, {} }));
         QVERIFY(model->updateCode(QStringLiteral("First"), conversion, "F.cod"));
-        QCOMPARE(codesOf(model, conversion).last(), "First");
-        QCOMPARE(codesOf(model, kOther), (QStringList { "x", "1", "2", "3" }));
+        QCOMPARE(childNames(model, model->indexOfKey(conversion)).last(), "First");
+        QCOMPARE(
+            childNames(model, model->indexOfKey(kOther)), (QStringList { "x", "1", "2", "3" }));
         QVERIFY(model->indexOfKey(QStringLiteral("first")).isValid());
         QCOMPARE(model->codeCount(), 9);
     }
@@ -142,7 +138,8 @@ private slots:
             return 0;
         };
         frmMain window(dir.path());
-        QCOMPARE(codesOf(window.codeTree(), "运算子程序"), (QStringList { "good", "last" }));
+        QCOMPARE(childNames(window.codeTree(), window.codeTree()->indexOfKey("运算子程序")),
+            (QStringList { "good", "last" }));
         QCOMPARE(shown(&window, "Panel2"), QStringLiteral("%1 Code(s)").arg(node.isNull() ? 2 : 3));
         QCOMPARE(window.codeTree()->indexOfKey(node).isValid(), !node.isNull());
         QCOMPARE(window.skippedFiles().size(), node.isNull() ? 1 : 0);
