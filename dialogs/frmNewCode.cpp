@@ -1,22 +1,19 @@
 #include "frmNewCode.h"
 
+#include "AddStep.h"
 #include "Categories.h"
-#include "CodePage936.h"
 #include "CodeRecord.h"
 #include "CodeTreeModel.h"
 #include "Controls.h"
 #include "FileList.h"
 #include "Fonts.h"
-#include "LibraryFolder.h"
 #include "LogLine.h"
 #include "MessageBoxes.h"
 #include "PaneText.h"
 #include "Twips.h"
 #include "frmMain.h"
-#include "modProgramVars.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -128,81 +125,41 @@ QStringList frmNewCode::textsFromControls() const
     return texts;
 }
 
-// Why the code cannot be added as entered, or an empty string.
-QString frmNewCode::refusal(
-    const QStringList &texts, const QString &name, const QString &category) const
-{
-    QString reason;
-    if (!modProgramVars::CheckCodeName(name, &reason))
-        return reason;
-    // Every character that cannot be stored is named, also those past the
-    // end of a field, before anything is cut.
-    QByteArray bytes;
-    QString bad;
-    for (int f = 0; f < CodeRecord::FieldCount; ++f) {
-        if (!CodePage936::encode(texts[f], &bytes, &bad))
-            return tr("%1。请删去或改写这些字符。")
-                .arg(CodeRecord::unencodableMessage(CodeRecord::Field(f), bad));
-    }
-    if (category.isEmpty())
-        return tr("请先在“种类”列表中选择一个种类。");
-    if (Categories::contains(name))
-        return tr("名称“%1”是一个种类的名称，请换一个名称。").arg(name);
-    return {};
-}
-
-// Tells which texts are longer than their fields; true when the user
-// chooses to have them cut.
-bool frmNewCode::agreeToCut(const QStringList &texts, const CodeRecord &record)
-{
-    QStringList lines;
-    for (int f = 0; f < CodeRecord::FieldCount; ++f) {
-        QByteArray bytes;
-        // Trailing spaces are the field's padding anyway.
-        CodePage936::encode(texts[f], &bytes);
-        while (bytes.endsWith(' '))
-            bytes.chop(1);
-        const int width = CodeRecord::width(CodeRecord::Field(f));
-        if (bytes.size() <= width)
-            continue;
-        lines << tr("“%1”有 %2 字节，只能保存前 %3 字节")
-                     .arg(CodeRecord::fieldTitle(CodeRecord::Field(f)))
-                     .arg(bytes.size())
-                     .arg(width);
-        if (f == CodeRecord::Name)
-            lines.last() += tr("，名称将成为“%1”").arg(record.codeName());
-    }
-    if (lines.isEmpty())
-        return true;
-    return MessageBoxes::choice(this, windowTitle(),
-        tr("以下内容超出了保存的长度（一个汉字占 2 字节）：\n%1\n\n"
-           "可以截断后保存（不会拆开汉字），或者返回修改。")
-            .arg(lines.join(u'\n')),
-        tr("截断后保存(&C)"), tr("返回修改(&B)"));
-}
-
 void frmNewCode::cmdAdd_Click()
 {
-    const QStringList texts = textsFromControls();
-    CodeRecord record;
-    for (int f = 0; f < CodeRecord::FieldCount; ++f)
-        record.setField(CodeRecord::Field(f), texts[f]);
-    const QString name = record.codeName();
-    const QString category = trimmedSpaces(record.field(CodeRecord::Category));
-
-    // Nothing is written unless the code can be stored and shown as entered.
-    const QString why = refusal(texts, name, category);
-    if (!why.isEmpty()) {
-        warn(why);
+    const AddStep step(textsFromControls());
+    const QString &name = step.name();
+    CodeTreeModel *tree = owner()->codeTree();
+    // A code that is already in the tree is rewritten in the file it was
+    // read from.
+    const QByteArray listedFile = tree->containsKey(name)
+        ? tree->indexOfKey(name).data(CodeTreeModel::FileNameRole).toByteArray()
+        : QByteArray();
+    const AddStep::Outcome outcome = step.run(
+        owner()->library(), listedFile, [this](AddStep::Question question, const QString &text) {
+            if (question == AddStep::CutTexts)
+                return MessageBoxes::choice(
+                    this, windowTitle(), text, tr("截断后保存(&C)"), tr("返回修改(&B)"));
+            return ask(text);
+        });
+    switch (outcome.result) {
+    case AddStep::Refused:
+        warn(outcome.reason);
         return;
+    case AddStep::Failed:
+        logLine(outcome.reason);
+        warn(outcome.reason);
+        return;
+    case AddStep::Cancelled:
+        return;
+    case AddStep::Saved:
+        break;
     }
-    QByteArray fileName;
-    if (!agreeToCut(texts, record) || !write(record, name, &fileName))
-        return;
+    const QByteArray &fileName = outcome.fileName;
+    const QString &category = step.category();
 
     // One node per code file, showing the code the file now holds: a node
     // read from this file before is taken out.
-    CodeTreeModel *tree = owner()->codeTree();
     for (const QString &other : tree->codesInFiles({ fileName })) {
         if (other != name)
             tree->removeCode(other);
@@ -219,60 +176,6 @@ void frmNewCode::cmdAdd_Click()
     }
     owner()->updateCodeCount();
     hide();
-}
-
-// Writes the code's file, asking before anything is replaced, and again
-// when the file changes between the answer and the write.
-bool frmNewCode::write(const CodeRecord &record, const QString &name, QByteArray *fileName)
-{
-    CodeTreeModel *tree = owner()->codeTree();
-    LibraryFolder *library = owner()->library();
-    // A code that is already in the tree is rewritten in the file it was
-    // read from, so that the library never holds two files of one code.
-    const bool listed = tree->containsKey(name);
-    *fileName = listed ? tree->indexOfKey(name).data(CodeTreeModel::FileNameRole).toByteArray()
-                       : QFile::encodeName(modProgramVars::CodeFileName(name));
-    const QString shownName = FileList::decodeFileName(*fileName);
-    FileStamp agreed;
-    QString error;
-    if (!library->stamp(*fileName, &agreed, &error)) {
-        fail(name, error);
-        return false;
-    }
-    if (listed) {
-        if (!ask(tr("代码库中已有名为“%1”的代码。\n要用现在填写的内容替换它吗？").arg(name)))
-            return false;
-    } else if (agreed.exists
-        && !ask(tr("代码库文件夹中已有文件“%1”，它没有列在代码树中。\n"
-                   "要用现在填写的代码替换这个文件吗？")
-                    .arg(shownName))) {
-        return false;
-    }
-    for (;;) {
-        FileStamp found;
-        const LibraryFolder::Outcome result
-            = library->save(record, *fileName, agreed, &found, &error);
-        if (result == LibraryFolder::Saved)
-            return true;
-        if (result == LibraryFolder::Failed) {
-            fail(name, error);
-            return false;
-        }
-        // Another program put a file there, or changed the one agreed to.
-        const QString question = result == LibraryFolder::NameTaken
-            ? tr("保存时发现代码库文件夹中刚刚出现了文件“%1”。\n要用现在填写的代码替换这个文件吗？")
-            : tr("文件“%1”在您同意替换之后被改动或删除了。\n仍要用现在填写的代码保存吗？");
-        if (!ask(question.arg(shownName)))
-            return false;
-        agreed = found;
-    }
-}
-
-void frmNewCode::fail(const QString &name, const QString &error)
-{
-    const QString message = tr("无法保存代码“%1”：%2").arg(name, error);
-    logLine(message);
-    warn(message);
 }
 
 void frmNewCode::cmdCancel_Click()

@@ -2,7 +2,6 @@
 
 #include "ModalDialog.h"
 
-class CodeRecord;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -27,10 +26,6 @@ private:
     QPlainTextEdit *createTextBox(const char *name, const QRect &geometry);
     // The texts entered, in the order of the record's fields.
     QStringList textsFromControls() const;
-    QString refusal(const QStringList &texts, const QString &name, const QString &category) const;
-    bool agreeToCut(const QStringList &texts, const CodeRecord &record);
-    bool write(const CodeRecord &record, const QString &name, QByteArray *fileName);
-    void fail(const QString &name, const QString &error);
     void warn(const QString &text);
     bool ask(const QString &text);
 
