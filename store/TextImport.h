@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CodeRecord.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -37,7 +39,9 @@ namespace TextImport {
 // The largest file taken in: four bytes for every byte that the comments,
 // declarations and code of a code hold, which covers UTF-16 with a `; `
 // before every line. A larger file cannot be a code.
-extern const qint64 kMaxFileSize;
+constexpr qint64 kMaxFileSize = 4
+    * (CodeRecord::width(CodeRecord::Comments) + CodeRecord::width(CodeRecord::Declarations)
+        + CodeRecord::width(CodeRecord::Code));
 
 // Reads the file at path: a folder, a missing, unreadable or special file,
 // a file larger than kMaxFileSize or bytes that are not text are refused.
