@@ -105,10 +105,8 @@ QVector<QByteArray> encodingsOf(char16_t c, bool caseless)
         const char16_t d = decoded[size_t(index)];
         if (d == 0 || fold(d, caseless) != target)
             continue;
-        if (index < 0x100)
-            result.append(QByteArray(1, char(index)));
-        else
-            result.append(QByteArray { char(index >> 8), char(index & 0xFF) });
+        const char bytes[2] = { char(index >> 8), char(index & 0xFF) };
+        result.append(index < 0x100 ? QByteArray(bytes + 1, 1) : QByteArray(bytes, 2));
     }
     return result;
 }
