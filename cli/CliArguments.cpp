@@ -84,11 +84,12 @@ QStringList CliArguments::commands()
 
 QString CliArguments::helpText(const QString &command)
 {
-    const QString common = QStringLiteral(
-        "\n通用选项：\n"
-        "  --library 文件夹  使用这个代码库文件夹（默认是程序旁边的 Codes）\n"
-        "  -h, --help        显示帮助\n"
-        "退出状态：0 完成；1 没有找到、发现问题或有拒绝；2 用法错误；3 无法打开或读取代码库文件夹。\n");
+    const QString common
+        = QStringLiteral("\n通用选项：\n"
+                         "  --library 文件夹  使用这个代码库文件夹（默认是程序旁边的 Codes）\n"
+                         "  -h, --help        显示帮助\n"
+                         "退出状态：0 完成；1 没有找到、发现问题或有拒绝；2 用法错误；3 "
+                         "无法打开或读取代码库文件夹。\n");
     if (const CommandSpec *spec = specOf(command))
         return QString::fromUtf8(spec->help) + common;
     return QStringLiteral("用法：quillbank-cli 命令 [参数] [选项]\n"
@@ -192,8 +193,8 @@ bool CliArguments::checkValues(QString *error) const
     const struct {
         const char *option;
         const QStringList &choices;
-    } choices[] = { { "category", Categories::treeOrder() }, { "field", fields },
-        { "format", formats } };
+    } choices[]
+        = { { "category", Categories::treeOrder() }, { "field", fields }, { "format", formats } };
     for (const auto &choice : choices) {
         const QString option = QLatin1String(choice.option);
         if (hasValue(option) && !choice.choices.contains(value(option))) {

@@ -143,7 +143,8 @@ int check(const CliArguments &arguments, CliLibrary &library)
     if (arguments.isSet(QStringLiteral("json"))) {
         QJsonArray array;
         for (const SkippedFile &problem : problems)
-            array.append(QJsonObject { { "file", problem.fileName }, { "problem", problem.reason } });
+            array.append(
+                QJsonObject { { "file", problem.fileName }, { "problem", problem.reason } });
         json(array);
     } else {
         QString lines;

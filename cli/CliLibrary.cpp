@@ -26,9 +26,8 @@ bool CliLibrary::readBytes(const QByteArray &fileName, QByteArray *bytes, QStrin
 {
     bytes->resize(CodeRecord::RecordSize);
     qsizetype got = 0;
-    const bool ok = modProgramVars::ReadRecordBytesAt(
-        AT_FDCWD, QFile::encodeName(path() + u'/').append(fileName).constData(), bytes->data(),
-        &got, error);
+    const bool ok = modProgramVars::ReadRecordBytesAt(AT_FDCWD,
+        QFile::encodeName(path() + u'/').append(fileName).constData(), bytes->data(), &got, error);
     bytes->truncate(ok ? got : 0);
     return ok;
 }

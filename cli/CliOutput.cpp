@@ -31,8 +31,8 @@ void text(const QString &text)
 
 void json(const QJsonValue &value)
 {
-    const QJsonDocument document = value.isArray() ? QJsonDocument(value.toArray())
-                                                   : QJsonDocument(value.toObject());
+    const QJsonDocument document
+        = value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
     write(stdout, document.toJson(QJsonDocument::Indented));
 }
 

@@ -81,9 +81,9 @@ int exportJson(const QString &path, bool force, CliLibrary &library)
     }
     const QByteArray fileName = QFile::encodeName(info.fileName());
     if (info.fileName().isEmpty() || (!force && target.exists(fileName))) {
-        error(info.fileName().isEmpty()
-                ? QStringLiteral("“%1”不是文件名").arg(path)
-                : QStringLiteral("文件“%1”已存在；加 --force 覆盖").arg(QDir::toNativeSeparators(path)));
+        error(info.fileName().isEmpty() ? QStringLiteral("“%1”不是文件名").arg(path)
+                                        : QStringLiteral("文件“%1”已存在；加 --force 覆盖")
+                                              .arg(QDir::toNativeSeparators(path)));
         return NothingOrProblems;
     }
     const int fd = target.createTemporary(&why);
@@ -104,7 +104,8 @@ int exportJson(const QString &path, bool force, CliLibrary &library)
             }
             const QString loss = writer.add(code.fileName, bytes);
             if (!loss.isEmpty())
-                lossy << QStringLiteral("“%1”：%2").arg(FileList::decodeFileName(code.fileName), loss);
+                lossy << QStringLiteral("“%1”：%2")
+                             .arg(FileList::decodeFileName(code.fileName), loss);
         }
         if (!writer.finish(&why) || !file.flush()) {
             target.discard(fd);
@@ -135,8 +136,7 @@ int exportLibrary(const CliArguments &arguments, CliLibrary &library)
     const QString format = arguments.value(QStringLiteral("format"), QStringLiteral("text"));
     const QString path = arguments.positional.first();
     const bool force = arguments.isSet(QStringLiteral("force"));
-    return format == u"json" ? exportJson(path, force, library)
-                             : exportText(path, force, library);
+    return format == u"json" ? exportJson(path, force, library) : exportText(path, force, library);
 }
 
 } // namespace CliCommands

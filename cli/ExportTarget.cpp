@@ -43,8 +43,8 @@ int ExportTarget::createTemporary(QString *error)
     for (int attempt = 0; attempt < 100; ++attempt) {
         m_temporary = ".quillbank-cli-" + QByteArray::number(qint64(getpid())) + '-'
             + QByteArray::number(counter++) + ".tmp";
-        const int fd = openat(
-            m_fd, m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        const int fd
+            = openat(m_fd, m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0 || errno != EEXIST) {
             if (fd < 0)
                 *error = QStringLiteral("无法写入（%1）").arg(systemErrorText(errno));

@@ -138,7 +138,8 @@ QString Import::declined(
 {
     switch (m_asked) {
     case AddStep::CutTexts:
-        return QStringLiteral("超出了保存的长度（一个汉字占 2 字节）：%1；加 --cut 按整字截断后保存")
+        return QStringLiteral(
+            "超出了保存的长度（一个汉字占 2 字节）：%1；加 --cut 按整字截断后保存")
             .arg(lost.join(QStringLiteral("；")));
     case AddStep::ReplaceListed:
         return QStringLiteral("代码库中已有名为“%1”的代码；加 --replace 替换它").arg(name);
@@ -168,9 +169,9 @@ void Import::done(const QString &file, const QString &name, const AddStep::Outco
 void Import::report(const QString &file, const AddStep::Outcome *saved, const QString &detail,
     const QString &name, const QStringList &cuts)
 {
-    const QString result = !saved ? QStringLiteral("refused")
-                                  : (saved->replaced ? QStringLiteral("replaced")
-                                                     : QStringLiteral("added"));
+    const QString result = !saved
+        ? QStringLiteral("refused")
+        : (saved->replaced ? QStringLiteral("replaced") : QStringLiteral("added"));
     m_refused += saved ? 0 : 1;
     if (m_json) {
         QJsonObject object { { "file", file }, { "result", result } };
@@ -184,14 +185,14 @@ void Import::report(const QString &file, const AddStep::Outcome *saved, const QS
         m_report.append(object);
         return;
     }
-    QString text = saved ? QStringLiteral("代码“%1”，文件“%2”")
-                               .arg(name, FileList::decodeFileName(saved->fileName))
-                         : detail;
+    QString text = saved
+        ? QStringLiteral("代码“%1”，文件“%2”").arg(name, FileList::decodeFileName(saved->fileName))
+        : detail;
     if (!cuts.isEmpty())
         text += QStringLiteral("；已截断：") + cuts.join(QStringLiteral("；"));
-    const QString shownResult = !saved ? QStringLiteral("已拒绝")
-                                       : (saved->replaced ? QStringLiteral("已替换")
-                                                          : QStringLiteral("已添加"));
+    const QString shownResult = !saved
+        ? QStringLiteral("已拒绝")
+        : (saved->replaced ? QStringLiteral("已替换") : QStringLiteral("已添加"));
     line(column(QDir::toNativeSeparators(file)) + u'\t' + shownResult + u'\t' + column(text));
 }
 

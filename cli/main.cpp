@@ -11,7 +11,8 @@ int main(int argc, char *argv[])
     CliArguments arguments;
     QString error;
     if (!arguments.parse(QCoreApplication::arguments().mid(1), &error))
-        return CliOutput::usageError(error, arguments.command);
+        return CliOutput::usageError(error,
+            CliArguments::commands().contains(arguments.command) ? arguments.command : QString());
     if (arguments.version) {
         CliOutput::line(QStringLiteral("quillbank-cli " QUILLBANK_VERSION));
         return CliOutput::Done;
