@@ -1,8 +1,8 @@
 #include "CodeTreeModel.h"
 
+#include "CodePlacement.h"
 #include "FileList.h"
 #include "LibraryScan.h"
-#include "SkipReason.h"
 
 #include <QHashFunctions>
 #include <QPixmap>
@@ -98,20 +98,6 @@ bool CodeTreeModel::addCategory(const QString &name)
     return true;
 }
 
-QString CodeTreeModel::refusal(QStringView name, int category, const QString &categoryText) const
-{
-    if (name.isEmpty())
-        return SkipReason::noName();
-    if (category < 0)
-        return categoryText.isEmpty() ? SkipReason::noCategory()
-                                      : SkipReason::unknownCategory(categoryText);
-    if (categoryOf(name) >= 0)
-        return SkipReason::nameIsCategory(name);
-    if (findCode(name) >= 0)
-        return SkipReason::duplicateName(name);
-    return {};
-}
-
 void CodeTreeModel::appendCode(QStringView name, QByteArrayView fileName, int category)
 {
     const qint32 code = qint32(m_codes.size());
@@ -127,7 +113,8 @@ void CodeTreeModel::appendCode(QStringView name, QByteArrayView fileName, int ca
 bool CodeTreeModel::addCode(const NewCode &code, QString *error)
 {
     const int category = categoryOf(code.category);
-    const QString why = refusal(code.name, category, code.category);
+    const QString why
+        = CodePlacement::refusal(code.name, category, code.category, isCategoryKey(), isCodeKey());
     if (!why.isEmpty()) {
         if (error)
             *error = why;
@@ -155,18 +142,13 @@ void CodeTreeModel::addCodes(
     m_names.reserve(m_names.size() + scan.names.size());
     growTable(m_codes.size() + scan.codes.size());
     for (const CodeHead &head : scan.codes) {
-        const QStringView name = scan.name(head);
-        const int category = head.category < m_categories.size() ? head.category : -1;
-        QString why = refusal(name, category, scan.otherCategories.value(head.entry));
+        const QString why = CodePlacement::refusalAtStartup(
+            scan, head, int(m_categories.size()), isCategoryKey(), isCodeKey());
         if (!why.isEmpty()) {
-            // A short file lacks what it was refused for: say so instead.
-            if (const auto size = scan.shortFiles.constFind(head.entry);
-                size != scan.shortFiles.constEnd())
-                why = SkipReason::tooShort(*size);
             rejected->append({ files.name(head.entry), why });
             continue;
         }
-        appendCode(name, files.fileName(head.entry), category);
+        appendCode(scan.name(head), files.fileName(head.entry), head.category);
     }
     endResetModel();
 }

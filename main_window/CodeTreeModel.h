@@ -82,8 +82,15 @@ private:
     QByteArray fileNameOf(qint32 code) const;
     int categoryOf(QStringView name) const;
     qint32 findCode(QStringView name) const;
-    // Why a code cannot be added, or an empty string when it can.
-    QString refusal(QStringView name, int category, const QString &categoryText) const;
+    // What the placement rule asks of the tree's keys.
+    auto isCategoryKey() const
+    {
+        return [this](QStringView name) { return categoryOf(name) >= 0; };
+    }
+    auto isCodeKey() const
+    {
+        return [this](QStringView name) { return findCode(name) >= 0; };
+    }
     void appendCode(QStringView name, QByteArrayView fileName, int category);
     void growTable(qsizetype codes);
     void fillTable(qsizetype size);
