@@ -3,11 +3,9 @@
 #include "AddStep.h"
 #include "Categories.h"
 #include "CodeRecord.h"
-#include "CodeTreeModel.h"
 #include "Controls.h"
-#include "FileList.h"
 #include "Fonts.h"
-#include "LogLine.h"
+#include "LibraryAdd.h"
 #include "MessageBoxes.h"
 #include "PaneText.h"
 #include "Twips.h"
@@ -113,6 +111,20 @@ bool frmNewCode::eventFilter(QObject *watched, QEvent *event)
     return ModalDialog::eventFilter(watched, event);
 }
 
+void frmNewCode::setTexts(const QStringList &texts)
+{
+    m_txtName->setText(texts.value(CodeRecord::Name));
+    pickCategory(texts.value(CodeRecord::Category));
+    m_txtComments->setPlainText(PaneText::fromField(texts.value(CodeRecord::Comments)));
+    m_txtDeclarations->setPlainText(PaneText::fromField(texts.value(CodeRecord::Declarations)));
+    m_txtCode->setPlainText(PaneText::fromField(texts.value(CodeRecord::Code)));
+}
+
+void frmNewCode::pickCategory(const QString &category)
+{
+    m_cmbCategory->setCurrentIndex(m_cmbCategory->findText(category, Qt::MatchExactly));
+}
+
 QStringList frmNewCode::textsFromControls() const
 {
     QStringList texts(CodeRecord::FieldCount);
@@ -127,55 +139,30 @@ QStringList frmNewCode::textsFromControls() const
 
 void frmNewCode::cmdAdd_Click()
 {
-    const AddStep step(textsFromControls());
-    const QString &name = step.name();
-    CodeTreeModel *tree = owner()->codeTree();
-    // A code that is already in the tree is rewritten in the file it was
-    // read from.
-    const QByteArray listedFile = tree->containsKey(name)
-        ? tree->indexOfKey(name).data(CodeTreeModel::FileNameRole).toByteArray()
-        : QByteArray();
-    const AddStep::Outcome outcome = step.run(
-        owner()->library(), listedFile, [this](AddStep::Question question, const QString &text) {
+    QString treeError;
+    const AddStep::Outcome outcome = LibraryAdd::addCode(
+        owner(), AddStep(textsFromControls()),
+        [this](AddStep::Question question, const QString &text) {
             if (question == AddStep::CutTexts)
                 return MessageBoxes::choice(
                     this, windowTitle(), text, tr("截断后保存(&C)"), tr("返回修改(&B)"));
             return ask(text);
-        });
+        },
+        &treeError);
     switch (outcome.result) {
     case AddStep::Refused:
-        warn(outcome.reason);
-        return;
     case AddStep::Failed:
-        logLine(outcome.reason);
         warn(outcome.reason);
         return;
     case AddStep::Cancelled:
         return;
     case AddStep::Saved:
-        break;
-    }
-    const QByteArray &fileName = outcome.fileName;
-    const QString &category = step.category();
-
-    // One node per code file, showing the code the file now holds: a node
-    // read from this file before is taken out.
-    for (const QString &other : tree->codesInFiles({ fileName })) {
-        if (other != name)
-            tree->removeCode(other);
-    }
-    QString error;
-    if (tree->containsKey(name)) {
-        tree->updateCode(name, category, fileName);
-    } else if (!tree->addCode(
-                   { category, name, fileName, FileList::decodeFileName(fileName) }, &error)) {
-        owner()->updateCodeCount();
-        warn(tr("代码已保存到文件“%1”，但无法加入代码树：%2")
-                 .arg(FileList::decodeFileName(fileName), error));
+        if (!treeError.isEmpty())
+            warn(treeError);
+        else
+            hide();
         return;
     }
-    owner()->updateCodeCount();
-    hide();
 }
 
 void frmNewCode::cmdCancel_Click()

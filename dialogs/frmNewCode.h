@@ -16,6 +16,13 @@ class frmNewCode : public ModalDialog {
 public:
     explicit frmNewCode(frmMain *owner);
 
+    // Fills the controls with a code's texts, in the order of the record's
+    // fields, as a file holds them (line breaks CR LF) without padding; a
+    // category that is not in the list leaves none picked.
+    void setTexts(const QStringList &texts);
+    // Picks a category, leaving the other controls as they are.
+    void pickCategory(const QString &category);
+
     void cmdAdd_Click();
     void cmdCancel_Click();
 

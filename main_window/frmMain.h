@@ -19,6 +19,7 @@ class QPlainTextEdit;
 class QStatusBar;
 class QToolBar;
 class QTreeView;
+class TreeMenu;
 class frmAbout;
 class frmFind;
 class frmNewCode;
@@ -49,6 +50,16 @@ public:
     void setPanel1Text(const QString &text);
     // Shows the number of codes in the tree in status bar panel 2.
     void updateCodeCount();
+
+    // Reads the record of a code node's file; false, with *error, when it
+    // cannot be read.
+    bool readCode(const QModelIndex &node, CodeRecord *record, QString *error) const;
+
+    // The New-code dialog, created when it does not exist, and its modal
+    // showing.
+    frmNewCode *newCodeDialog();
+    void showNewCodeDialog();
+    void showSearchWindow();
 
     void BuildCategoryTree();
     void Form_Resize();
@@ -94,6 +105,7 @@ private:
     QVector<SkippedFile> m_skipped;
     bool m_reported = false;
     QSize m_laidOutFor; // the outer size the panes were last laid out for
+    TreeMenu *m_treeMenu = nullptr;
     QPointer<frmNewCode> m_newCode;
     QPointer<frmFind> m_find;
     QPointer<frmAbout> m_about;

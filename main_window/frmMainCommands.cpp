@@ -32,8 +32,7 @@ template <typename Dialog> void showModal(QPointer<Dialog> &instance)
 void frmMain::Toolbar_ButtonClick(const QString &key)
 {
     if (key == QLatin1String("Add")) {
-        dialog(m_newCode, this);
-        showModal(m_newCode);
+        showNewCodeDialog();
     } else if (key == QLatin1String("Find")) {
         QString nothingFound;
         QString unreadable;
@@ -49,6 +48,19 @@ void frmMain::Toolbar_ButtonClick(const QString &key)
             MessageBoxes::information(this, QStringLiteral("查找"), nothingFound, unreadable);
     }
 }
+
+frmNewCode *frmMain::newCodeDialog()
+{
+    return dialog(m_newCode, this);
+}
+
+void frmMain::showNewCodeDialog()
+{
+    newCodeDialog();
+    showModal(m_newCode);
+}
+
+void frmMain::showSearchWindow() { }
 
 void frmMain::mnuAbout_Click()
 {

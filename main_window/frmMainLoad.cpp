@@ -105,14 +105,19 @@ void frmMain::showCodeTexts(const CodeRecord &record)
     m_txtCode->setPlainText(PaneText::fromField(record.field(CodeRecord::Code)));
 }
 
+bool frmMain::readCode(const QModelIndex &node, CodeRecord *record, QString *error) const
+{
+    const QByteArray fileName = node.data(CodeTreeModel::FileNameRole).toByteArray();
+    return modProgramVars::ReadCodeRecord(m_lstFiles->pathOf(fileName), record, error);
+}
+
 void frmMain::tvCodes_NodeClick(const QModelIndex &node)
 {
     if (node.data(CodeTreeModel::ImageKeyRole).toString() != QLatin1String("Code"))
         return;
-    const QByteArray fileName = node.data(CodeTreeModel::FileNameRole).toByteArray();
     CodeRecord record;
     QString error;
-    if (!modProgramVars::ReadCodeRecord(m_lstFiles->pathOf(fileName), &record, &error)) {
+    if (!readCode(node, &record, &error)) {
         const QString message = tr("无法读取代码“%1”：%2").arg(node.data().toString(), error);
         setPanel1Text(message);
         logLine(message);

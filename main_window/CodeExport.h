@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+
+class QModelIndex;
+class frmMain;
+
+// Saves codes of the main window's tree as UTF-8 text files (AsmText), to
+// places the user picks; the folder last used is offered again.
+class CodeExport {
+    Q_DECLARE_TR_FUNCTIONS(CodeExport)
+public:
+    explicit CodeExport(frmMain *window);
+
+    // One code node, through a save dialog.
+    void exportCode(const QModelIndex &node);
+    // Every code of a category node, one file each, into a folder; files
+    // already there are replaced only when the user says so.
+    void exportCategory(const QModelIndex &category);
+
+private:
+    // Writes one code's text file; false, with *error, when it cannot be
+    // read or written.
+    bool write(const QModelIndex &node, const QString &path, QString *error) const;
+
+    frmMain *m_window;
+    QString m_folder;
+};
