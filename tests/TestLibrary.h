@@ -49,6 +49,13 @@ inline QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The descriptors and threads open in this process: every story that opens
+// files or starts threads leaves as many as it found.
+inline QList<uint> openHandles()
+{
+    return { QDir("/proc/self/fd").count(), QDir("/proc/self/task").count() };
+}
+
 // The names in a folder, hidden ones included.
 inline QStringList entries(const QString &folder)
 {
