@@ -63,6 +63,7 @@ frmMain::frmMain(const QByteArray &nativeLibraryFolder, QWidget *parent)
     createStatusBar();
     createTree();
     createPanes();
+    createSearchShortcut();
     setTabOrder();
 
     // The client area, below the menu bar, opens 8055 x 6480 twips.

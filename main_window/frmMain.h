@@ -21,6 +21,7 @@ class QToolBar;
 class QTreeView;
 class TreeMenu;
 class frmAbout;
+class frmSearch;
 class frmFind;
 class frmNewCode;
 
@@ -59,7 +60,11 @@ public:
     // showing.
     frmNewCode *newCodeDialog();
     void showNewCodeDialog();
+    // Opens the search window, or brings it to the front.
     void showSearchWindow();
+    // Shows the code `name` as a click on it does, selects its node, and
+    // selects `length` characters at `offset` of the text `field` holds.
+    void showFoundCode(const QString &name, int field, int offset, int length);
 
     void BuildCategoryTree();
     void Form_Resize();
@@ -82,6 +87,7 @@ private:
     void createStatusBar();
     void createTree();
     void createPanes();
+    void createSearchShortcut();
     void setTabOrder();
     void reportSkippedFiles();
     void onCurrentNodeChanged(const QModelIndex &current);
@@ -109,4 +115,5 @@ private:
     QPointer<frmNewCode> m_newCode;
     QPointer<frmFind> m_find;
     QPointer<frmAbout> m_about;
+    QPointer<frmSearch> m_search;
 };

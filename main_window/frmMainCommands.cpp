@@ -60,8 +60,6 @@ void frmMain::showNewCodeDialog()
     showModal(m_newCode);
 }
 
-void frmMain::showSearchWindow() { }
-
 void frmMain::mnuAbout_Click()
 {
     dialog(m_about, this);
