@@ -11,6 +11,7 @@
 #include "frmFind.h"
 #include "frmMain.h"
 #include "frmNewCode.h"
+#include "frmSearch.h"
 
 #include <QtWidgets>
 
@@ -36,6 +37,41 @@ private slots:
     // The outer width and height in twips and whether values are adjusted
     // to whole pixels and read back; then the left, top, width and height
     // of the tree, the comments, the declarations and the code.
+    // Typing searches every code; a row shows its code as a click does and
+    // selects the match in its pane; Escape hides the one window.
+    void searchWindowShowsWhatItFinds()
+    {
+        m_window->show();
+        auto *open = m_window->findChild<QAction *>(QStringLiteral("actSearch"));
+        QCOMPARE(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+F")));
+        open->trigger();
+        auto *search = m_window->findChild<frmSearch *>(QStringLiteral("frmSearch"));
+        QVERIFY(search && search->isVisible());
+        QCOMPARE(search->windowTitle(), QStringLiteral("搜索全部代码"));
+        auto *query = child<QLineEdit>(search, QStringLiteral("txtSearch"));
+        auto *count = child<QLabel>(search, QStringLiteral("lblCount"));
+        auto *rows = child<QTreeView>(search, QStringLiteral("lstResults"));
+        QTest::keyClicks(query, QStringLiteral("nothing-here"));
+        QTRY_COMPARE(count->text(), QStringLiteral("没有找到"));
+        query->setText(QStringLiteral("ｄａｔａ"));
+        QTest::keyClick(query, Qt::Key_Return);
+        QTRY_COMPARE(count->text(), QStringLiteral("找到 1 个代码"));
+        QCOMPARE(rows->model()->index(0, 2).data().toString(), QStringLiteral("声明"));
+        QTest::keyClick(query, Qt::Key_Down);
+        QVERIFY(text("txtComments").startsWith(QStringLiteral("说明一\n说明二")));
+        QCOMPARE(m_window->findChild<QTreeView *>(QStringLiteral("tvCodes"))->currentIndex().data(),
+            QVariant(QStringLiteral("加法")));
+        QCOMPARE(child<QPlainTextEdit>(m_window.get(), QStringLiteral("txtDeclarations"))
+                     ->textCursor()
+                     .selectedText(),
+            QStringLiteral("DATA"));
+        QTest::keyClick(search, Qt::Key_Escape);
+        QVERIFY(!search->isVisible());
+        m_window->showSearchWindow();
+        QCOMPARE(m_window->findChildren<frmSearch *>().size(), 1);
+        QCOMPARE(query->text(), QStringLiteral("ｄａｔａ"));
+    }
+
     void resizeRule_data()
     {
         QTest::addColumn<QList<float>>("values");
