@@ -101,8 +101,8 @@ AddStep::Outcome AddStep::save(LibraryFolder *library, const CodeRecord &record,
     const QString name = record.codeName();
     const QString shownName = FileList::decodeFileName(fileName);
     const auto failed = [&](const QString &error) {
-        return Outcome { Failed, QStringLiteral("无法保存代码“%1”：%2").arg(name, error), {},
-            false, {} };
+        return Outcome { Failed, QStringLiteral("无法保存代码“%1”：%2").arg(name, error), {}, false,
+            {} };
     };
     const auto declined = [&](Question question, const QString &text) {
         return answer(question, text) ? std::optional<Outcome>()
@@ -115,8 +115,7 @@ AddStep::Outcome AddStep::save(LibraryFolder *library, const CodeRecord &record,
     std::optional<Outcome> no;
     if (listed) {
         no = declined(ReplaceListed,
-            QStringLiteral("代码库中已有名为“%1”的代码。\n要用现在填写的内容替换它吗？")
-                .arg(name));
+            QStringLiteral("代码库中已有名为“%1”的代码。\n要用现在填写的内容替换它吗？").arg(name));
     } else if (agreed.exists) {
         no = declined(ReplaceUnlisted,
             QStringLiteral("代码库文件夹中已有文件“%1”，它没有列在代码树中。\n"

@@ -67,7 +67,6 @@ public:
         const QByteArray &fileName, bool listed, const Answer &answer);
 
 private:
-
     QStringList m_texts;
     CodeRecord m_record;
     QString m_name;
