@@ -231,7 +231,8 @@ Writer::~Writer()
 QString Writer::add(QByteArrayView fileName, const char *bytes, qsizetype size)
 {
     m_buffer += m_count++ > 0 ? ",\n{" : "\n{";
-    if (isUtf8(fileName)) {
+    // Qt's JSON reader drops a byte order mark that begins a string.
+    if (isUtf8(fileName) && !fileName.startsWith("\xEF\xBB\xBF")) {
         appendMember("file", fileName, &m_buffer);
     } else {
         appendMember("file", FileList::decodeFileName(fileName).toUtf8(), &m_buffer);

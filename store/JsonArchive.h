@@ -19,13 +19,16 @@ class QIODevice;
 //
 // The five texts have their padding (spaces at the end) removed; line
 // breaks stay CR LF. "file" is the code file's name; a name that is not
-// valid UTF-8 is also carried byte for byte in "fileBytes" (base64), which
-// a reader takes instead. Reading back gives a file byte for byte the same
-// as the one written out, with the same name, for every lossless file:
-// one exactly a record long whose every field decodes from code page 936
-// and encodes back to the same bytes. The program's own files and those
-// written on Windows are; a lossy file is still archived, with what could
-// be read of it.
+// valid UTF-8, or begins with a byte order mark, is also carried byte for
+// byte in "fileBytes" (base64), which a reader takes instead. Reading back
+// gives a file byte for byte the same as the one written out, with the
+// same name, for every lossless file: one exactly a record long whose
+// every field decodes from code page 936 and encodes back to the same
+// bytes. The program's own files and those written on Windows are; a lossy
+// file is still archived, with what could be read of it.
+//
+// read() holds every code as a CodeRecord (about 9 KB each): fine for the
+// libraries people keep, heavy at 100,000 codes.
 namespace JsonArchive {
 
 struct ArchivedCode {

@@ -1,10 +1,14 @@
-// libFuzzer target: any bytes as the content of a code file and as a file
-// name. A record saves and reads back unchanged; a file name decodes
-// without loss.
+// libFuzzer target: any bytes as the content of a code file, as a file
+// name, as a text file to import and as a JSON archive. A record saves and
+// reads back unchanged; a file name decodes without loss; a text file gives
+// a code or a refusal; a lossless record comes back from an archive.
 #include "CodePage936.h"
 #include "CodeRecord.h"
 #include "FileList.h"
+#include "JsonArchive.h"
+#include "TextImport.h"
 
+#include <QBuffer>
 #include <QDirIterator>
 #include <QFile>
 #include <cstdio>
@@ -43,6 +47,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString decoded = FileList::decodeFileName(name);
     FUZZ_CHECK(decoded.toUtf8() == name || decoded == CodePage936::decode(name));
 
+    // Any bytes give a code or a refusal with its reason.
+    ImportedText text;
+    error.clear();
+    const bool imported = TextImport::fromBytes(QStringLiteral("f.asm"), name, &text, &error);
+    FUZZ_CHECK(imported == error.isEmpty());
+
+    // Lossless is what saves back to the same bytes; those come back from an
+    // archive under the same name.
+    const bool lossless = JsonArchive::isLossless(bytes, qsizetype(size));
+    FUZZ_CHECK(lossless == (record.toBytes(&saved, &error) && saved == name));
+    QByteArray json;
+    QBuffer device(&json);
+    device.open(QIODevice::WriteOnly);
+    JsonArchive::Writer writer(&device);
+    FUZZ_CHECK(writer.add(name, name).isEmpty() == lossless && writer.finish(&error));
+    QVector<JsonArchive::ArchivedCode> codes;
+    FUZZ_CHECK(JsonArchive::read(json, &codes, &error) && codes.size() == 1);
+    FUZZ_CHECK(codes[0].fileName == name && (!lossless || codes[0].record.toBytes(&saved, &error)));
+    FUZZ_CHECK(!lossless || saved == name);
+    JsonArchive::read(name, &codes, &error); // never a crash
     return 0;
 }
 

@@ -1,0 +1,175 @@
+// Text files taken in as codes, codes written out as text and as one JSON
+// document, and the library catalog beside the tree.
+#include "AsmText.h"
+#include "CodePage936.h"
+#include "CodeTreeModel.h"
+#include "JsonArchive.h"
+#include "LibraryCatalog.h"
+#include "TestLibrary.h"
+#include "TextImport.h"
+#include "frmMain.h"
+
+#include <QtTest>
+
+using namespace TestLibrary;
+
+namespace {
+QByteArray gbk(const QString &text)
+{
+    QByteArray bytes;
+    CodePage936::encode(text, &bytes);
+    return bytes;
+}
+} // namespace
+
+class TestImportExport : public QObject {
+    Q_OBJECT
+private slots:
+    void decode_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text"); // null: refused as not text
+        const QString zh = QStringLiteral("中文 mov");
+        QTest::newRow("utf-8") << zh.toUtf8() << zh;
+        QTest::newRow("utf-8 bom") << "\xEF\xBB\xBF" + zh.toUtf8() << zh;
+        QTest::newRow("utf-16le bom") << QByteArray("\xFF\xFE-N\x87\x65", 6) << "中文";
+        QTest::newRow("utf-16be bom") << QByteArray("\xFE\xFFN-\x65\x87", 6) << "中文";
+        QTest::newRow("gbk") << gbk(zh) << zh;
+        QTest::newRow("empty") << QByteArray() << "";
+        QTest::newRow("nul") << QByteArray("mov\0", 4) << QString();
+        QTest::newRow("utf-16 nul") << QByteArray("\xFF\xFE\0\0", 4) << QString();
+        QTest::newRow("utf-16 odd") << QByteArray("\xFF\xFEN", 3) << QString();
+        QTest::newRow("utf-16 lone surrogate") << QByteArray("\xFF\xFE\0\xD8", 4) << QString();
+        QTest::newRow("bom then gbk") << "\xEF\xBB\xBF" + gbk(zh) << QString();
+        QTest::newRow("neither") << QByteArray("\x81\x20") << QString();
+    }
+    void decode()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QString decoded, error;
+        const bool ok = TextImport::decode(bytes, &decoded, &error);
+        QCOMPARE(ok, error.isEmpty());
+        QCOMPARE(ok ? decoded : QString(), text);
+    }
+
+    void split_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("comments");
+        QTest::addColumn<QString>("code");
+        const char *rows[][4] = { { "block", "; a\n;b\n;  c\n\n\nmov\n; d\n", "a\r\nb\r\n c",
+                                      "mov\r\n; d" },
+            { "no block", "\nmov\r\n\rret", "", "\r\nmov\r\n\r\nret" },
+            { "only comments", ";\r\n; x\r\n", "\r\nx", "" },
+            { "last break kept once", "mov\n\n", "", "mov\r\n" },
+            { "heading missing", ";; 说明\n; a\n;; 代码\nmov", "; 说明\r\na\r\n; 代码", "mov" } };
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
+    }
+    void split()
+    {
+        QFETCH(QString, file);
+        const ImportedText text = TextImport::split(file);
+        QTEST(text.comments, "comments");
+        QTEST(text.code, "code");
+        QVERIFY(text.declarations.isEmpty());
+    }
+
+    // Whatever the three texts hold, the .asm text brings them back.
+    void asmTextRoundTrip()
+    {
+        const CodeRecord r = record("x", kOther, QStringLiteral("第一行\r\n\r\n ;; 声明\r\n"),
+            QStringLiteral(";; 代码"), QStringLiteral("\r\n  mov ax, 1 ; 注\r\n;; 说明  "));
+        const QString text = AsmText::fromRecord(r);
+        QVERIFY(!text.contains(u'\r'));
+        ImportedText back;
+        QString error;
+        QVERIFY(TextImport::fromBytes("dir/x.y.asm", text.toUtf8(), &back, &error));
+        QCOMPARE(back.name, "x.y");
+        QCOMPARE(back.comments, trimmedSpaces(r.field(CodeRecord::Comments)));
+        QCOMPARE(back.declarations, trimmedSpaces(r.field(CodeRecord::Declarations)));
+        QCOMPARE(back.code, trimmedSpaces(r.field(CodeRecord::Code)));
+        QCOMPARE(AsmText::fileNameFor("a.b.COD"), "a.b.asm");
+        QCOMPARE(AsmText::fileNameFor("a.txt"), "a.txt.asm");
+    }
+
+    void readFileRefusals()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.path(), "big.asm", QByteArray(TextImport::kMaxFileSize + 1, 'a')));
+        QVERIFY(writeFile(dir.path(), "max.asm", QByteArray(TextImport::kMaxFileSize, 'a')));
+        ImportedText text;
+        QString error;
+        for (const char *refused : { "", "missing.asm", "big.asm" })
+            QVERIFY(
+                !TextImport::readFile(dir.filePath(refused), &text, &error) && !error.isEmpty());
+        QVERIFY(TextImport::readFile(dir.filePath("max.asm"), &text, &error));
+    }
+
+    // Every lossless file comes back byte for byte under its own name; the
+    // others are told.
+    void jsonRoundTrip()
+    {
+        QByteArray windows = bytes(record("w", kOther));
+        windows.replace(3064, 12, gbk(QStringLiteral("注释\r\n€行")).leftJustified(12, ' '));
+        windows[40] = '\0';
+        const QByteArray files[][2] = { { "a.cod", bytes(record("a", kOther, "c\r\n\"\\")) },
+            { "w.cod", windows }, { "\xD7\xA2.cod", bytes(record("gbk name", kOther)) },
+            { "short.cod", windows.left(100) },
+            { "bad.cod", QByteArray(windows).replace(70, 2, "\x81\x20") } };
+        QByteArray json;
+        QBuffer device(&json);
+        device.open(QIODevice::WriteOnly);
+        JsonArchive::Writer writer(&device);
+        for (const auto &[name, content] : files) {
+            const QString loss = writer.add(name, content);
+            QCOMPARE(loss.isEmpty(), !name.startsWith("short") && !name.startsWith("bad"));
+            QCOMPARE(JsonArchive::isLossless(content.constData(), content.size()), loss.isEmpty());
+        }
+        QString error;
+        QVERIFY(writer.finish(&error));
+        QVector<JsonArchive::ArchivedCode> codes;
+        QVERIFY2(JsonArchive::read(json, &codes, &error), qPrintable(error));
+        QCOMPARE(codes.size(), 5);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(codes[i].fileName, files[i][0]);
+            QCOMPARE(TestLibrary::bytes(codes[i].record), files[i][1]);
+        }
+        QVERIFY(!JsonArchive::read(json.chopped(3), &codes, &error) && !error.isEmpty());
+    }
+
+    // A messy folder gives the catalog the tree's codes and skips.
+    void catalogAsTheTree()
+    {
+        QTemporaryDir dir;
+        const QString sums = QStringLiteral("运算子程序");
+        const QString codes[][3] = { { "b", "b", sums }, { "a", "a", kOther }, { "a2", "a", sums },
+            { "c", kOther, kOther }, { "d", "d", QStringLiteral("无") } };
+        for (const auto &[file, name, category] : codes)
+            QVERIFY(writeCode(dir.path(), file.toUtf8(), record(name, category)));
+        QVERIFY(writeFile(dir.path(), "e", bytes(record("e", kOther)).left(80)));
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+        LibraryCatalog catalog;
+        QString error;
+        QVERIFY(catalog.read(dir.path(), &error));
+        frmMain window(dir.path());
+        const CodeTreeModel *tree = window.codeTree();
+        QStringList fromTree, fromCatalog;
+        for (int row = 0; row < tree->rowCount(); ++row)
+            for (const QString &name : childNames(tree, tree->index(row, 0)))
+                fromTree << QString::number(row) + name;
+        for (const CatalogCode &code : catalog.codes())
+            fromCatalog << QString::number(code.category) + code.name;
+        for (const auto &[skips, into] : { std::pair { &catalog.skipped(), &fromCatalog },
+                 std::pair { &window.skippedFiles(), &fromTree } })
+            for (const SkippedFile &skipped : *skips)
+                *into << skipped.fileName + skipped.reason;
+        QCOMPARE(fromCatalog, fromTree);
+        QCOMPARE(fromCatalog.size(), 2 + 5);
+        QVERIFY(!catalog.read(dir.filePath("missing"), &error) && !error.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestImportExport)
+#include "tst_importexport.moc"
