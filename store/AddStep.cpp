@@ -84,7 +84,10 @@ AddStep::Outcome AddStep::run(
         if (!answer(CutTexts, question))
             return { Cancelled, question, {}, false, {} };
     }
-    outcome = write(library, listedFile, answer);
+    const QByteArray fileName = listedFile.isEmpty()
+        ? QFile::encodeName(modProgramVars::CodeFileName(m_name))
+        : listedFile;
+    outcome = save(library, m_record, fileName, !listedFile.isEmpty(), answer);
     if (outcome.result == Saved)
         outcome.cuts = overlong;
     return outcome;
@@ -92,15 +95,13 @@ AddStep::Outcome AddStep::run(
 
 // Writes the code's file, asking before anything is replaced, and again
 // when the file changes between the answer and the write.
-AddStep::Outcome AddStep::write(
-    LibraryFolder *library, const QByteArray &listedFile, const Answer &answer) const
+AddStep::Outcome AddStep::save(LibraryFolder *library, const CodeRecord &record,
+    const QByteArray &fileName, bool listed, const Answer &answer)
 {
-    const bool listed = !listedFile.isEmpty();
-    const QByteArray fileName
-        = listed ? listedFile : QFile::encodeName(modProgramVars::CodeFileName(m_name));
+    const QString name = record.codeName();
     const QString shownName = FileList::decodeFileName(fileName);
     const auto failed = [&](const QString &error) {
-        return Outcome { Failed, QStringLiteral("无法保存代码“%1”：%2").arg(m_name, error), {},
+        return Outcome { Failed, QStringLiteral("无法保存代码“%1”：%2").arg(name, error), {},
             false, {} };
     };
     const auto declined = [&](Question question, const QString &text) {
@@ -115,7 +116,7 @@ AddStep::Outcome AddStep::write(
     if (listed) {
         no = declined(ReplaceListed,
             QStringLiteral("代码库中已有名为“%1”的代码。\n要用现在填写的内容替换它吗？")
-                .arg(m_name));
+                .arg(name));
     } else if (agreed.exists) {
         no = declined(ReplaceUnlisted,
             QStringLiteral("代码库文件夹中已有文件“%1”，它没有列在代码树中。\n"
@@ -127,7 +128,7 @@ AddStep::Outcome AddStep::write(
     for (;;) {
         FileStamp found;
         const LibraryFolder::Outcome result
-            = library->save(m_record, fileName, agreed, &found, &error);
+            = library->save(record, fileName, agreed, &found, &error);
         if (result == LibraryFolder::Saved)
             return { Saved, {}, fileName, agreed.exists, {} };
         if (result == LibraryFolder::Failed)

@@ -60,8 +60,13 @@ public:
     // rewritten, so that the library never holds two files of one code.
     Outcome run(LibraryFolder *library, const QByteArray &listedFile, const Answer &answer) const;
 
+    // The write alone: the record as the file `fileName`, asking before a
+    // file is replaced (ReplaceListed when `listed`, else ReplaceUnlisted)
+    // and again when another writer comes in between.
+    static Outcome save(LibraryFolder *library, const CodeRecord &record,
+        const QByteArray &fileName, bool listed, const Answer &answer);
+
 private:
-    Outcome write(LibraryFolder *library, const QByteArray &listedFile, const Answer &answer) const;
 
     QStringList m_texts;
     CodeRecord m_record;

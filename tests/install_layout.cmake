@@ -18,3 +18,15 @@ file(READ "${changed}" text)
 if(NOT text STREQUAL "edited" OR NOT EXISTS "${prefix}/Codes/added.cod")
     message(FATAL_ERROR "the second installation changed the library")
 endif()
+# The command-line tool beside the program, its manual page and its
+# completion where man and bash-completion look under the prefix.
+foreach(installed quillbank-cli share/man/man1/quillbank-cli.1
+        share/bash-completion/completions/quillbank-cli)
+    if(NOT EXISTS "${prefix}/${installed}")
+        message(FATAL_ERROR "${installed} is not installed")
+    endif()
+endforeach()
+execute_process(COMMAND "${prefix}/quillbank-cli" list RESULT_VARIABLE status OUTPUT_VARIABLE listed)
+if(NOT status EQUAL 0 OR NOT listed MATCHES "16位无符号整数开平方（8086）\t运算子程序")
+    message(FATAL_ERROR "the installed quillbank-cli does not list the sample library")
+endif()

@@ -1,0 +1,149 @@
+#include "CodeSearch.h"
+#include "TestLibrary.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using TestLibrary::record;
+
+class tst_search : public QObject {
+    Q_OBJECT
+private slots:
+    void rules_data();
+    void rules();
+    void invalidPatternIsTold();
+    void longLineIsCutAroundTheMatch();
+    void runKeepsListOrderAndNamesUnreadableFiles();
+    void cancelledRunIsNotFinished();
+};
+
+void tst_search::rules_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<bool>("caseSensitive");
+    QTest::addColumn<bool>("regex");
+    QTest::addColumn<bool>("matches");
+    QTest::addColumn<int>("field"); // where the first term first occurs
+    QTest::addColumn<QString>("line");
+
+    // The record: name "  延时子程序 ", comments "MOV A,R0\r\n清零（8086）",
+    // declarations "DATA EQU 30H\rBUF", code "ＭＯＶ dx, 3F8H\nout dx, al".
+    const int name = CodeRecord::Name, comments = CodeRecord::Comments,
+              decls = CodeRecord::Declarations, code = CodeRecord::Code;
+    QTest::newRow("term in the name") << "延时" << false << false << true << name << "延时子程序";
+    QTest::newRow("terms in different texts")
+        << "3f8h 清零" << false << false << true << code << "ＭＯＶ dx, 3F8H";
+    QTest::newRow("ideographic space and tab split")
+        << "清零\u3000\tequ" << false << false << true << comments << "清零（8086）";
+    QTest::newRow("one term missing") << "延时 nothing" << false << false << false << 0 << "";
+    QTest::newRow("quoted term keeps its space")
+        << "\"dx, al\"" << false << false << true << code << "out dx, al";
+    QTest::newRow("quoted term whose words are apart")
+        << "\"dx al\"" << false << false << false << 0 << "";
+    QTest::newRow("case ignored") << "mov a" << false << false << true << comments << "MOV A,R0";
+    QTest::newRow("case kept") << "mov a" << true << false << false << 0 << "";
+    QTest::newRow("full width equals ascii")
+        << "(8086)" << true << false << true << comments << "清零（8086）";
+    QTest::newRow("ascii equals full width")
+        << "\"MOV dx\"" << true << false << true << code << "ＭＯＶ dx, 3F8H";
+    QTest::newRow("padding never matched") << "\"子程序  \"" << false << false << false << 0 << "";
+    QTest::newRow("CR LF is one break")
+        << "\"r0\n清\"" << false << false << true << comments << "MOV A,R0";
+    QTest::newRow("lone CR is one break")
+        << "\"30h\nbuf\"" << false << false << true << decls << "DATA EQU 30H";
+    QTest::newRow("LF is one break")
+        << "\"3f8h\nout\"" << false << false << true << code << "ＭＯＶ dx, 3F8H";
+    QTest::newRow("empty") << "" << false << false << false << 0 << "";
+    QTest::newRow("blank") << " \u3000 \"\"" << false << false << false << 0 << "";
+    QTest::newRow("regex across a break")
+        << "equ \\d+h\\nbuf" << false << true << true << decls << "DATA EQU 30H";
+    QTest::newRow("regex keeps case when asked") << "equ" << true << true << false << 0 << "";
+    QTest::newRow("regex as one term")
+        << "a,r\\d" << false << true << true << comments << "MOV A,R0";
+}
+
+void tst_search::rules()
+{
+    QFETCH(QString, query);
+    QFETCH(bool, caseSensitive);
+    QFETCH(bool, regex);
+    QFETCH(bool, matches);
+    QFETCH(int, field);
+    QFETCH(QString, line);
+    const QByteArray bytes = TestLibrary::bytes(record(QStringLiteral("  延时子程序 "),
+        TestLibrary::kOther, QStringLiteral("MOV A,R0\r\n清零（8086）"),
+        QStringLiteral("DATA EQU 30H\rBUF"), QStringLiteral("ＭＯＶ dx, 3F8H\nout dx, al")));
+    CodeSearch search;
+    QVERIFY(search.setQuery(query, { caseSensitive, regex }));
+    CodeSearch::Match match;
+    QCOMPARE(search.match(bytes.constData(), bytes.size(), &match), matches);
+    if (matches) {
+        QCOMPARE(int(match.field), field);
+        QCOMPARE(match.line, line);
+        QVERIFY(match.start >= 0 && match.length > 0);
+    }
+}
+
+void tst_search::invalidPatternIsTold()
+{
+    CodeSearch search;
+    QString error;
+    QVERIFY(!search.setQuery(QStringLiteral("mov (ax"), { false, true }, &error));
+    QVERIFY(error.contains(QStringLiteral("位置 7")));
+    QVERIFY(search.matchesNothing());
+}
+
+void tst_search::longLineIsCutAroundTheMatch()
+{
+    const QString code = QString(200, u'x') + QStringLiteral("needle") + QString(200, u'y');
+    const QByteArray bytes
+        = TestLibrary::bytes(record(QStringLiteral("n"), TestLibrary::kOther, {}, {}, code));
+    CodeSearch search;
+    search.setQuery(QStringLiteral("NEEDLE"), {});
+    CodeSearch::Match match;
+    QVERIFY(search.match(bytes.constData(), bytes.size(), &match));
+    QCOMPARE(match.line.size(), CodeSearch::kLineLength + 2);
+    QCOMPARE(match.line.mid(match.start, match.length), QStringLiteral("needle"));
+    QCOMPARE(match.textOffset, 200);
+}
+
+void tst_search::runKeepsListOrderAndNamesUnreadableFiles()
+{
+    QTemporaryDir dir;
+    QVector<QByteArray> files;
+    for (int i = 0; i < 600; ++i) {
+        files.append("c" + QByteArray::number(i) + ".cod");
+        const QString comments = i % 7 == 0 ? QStringLiteral("含有 UART") : QStringLiteral("无");
+        QVERIFY(TestLibrary::writeCode(
+            dir.path(), files.last(), record(files.last(), TestLibrary::kOther, comments)));
+    }
+    files.insert(300, "missing.cod");
+    CodeSearch search;
+    search.setQuery(QStringLiteral("uart"), {});
+    const CodeSearch::Results results = search.run(dir.path(), files);
+    QVERIFY(results.finished);
+    QCOMPARE(results.hits.size(), 86);
+    for (int k = 0; k < results.hits.size(); ++k) {
+        const CodeSearch::Hit &hit = results.hits.at(k);
+        QCOMPARE(files.at(hit.item), "c" + QByteArray::number(k * 7) + ".cod");
+        QCOMPARE(results.line(hit), QStringLiteral("含有 UART"));
+    }
+    QCOMPARE(results.unreadable.size(), 1);
+    QCOMPARE(results.unreadable.at(0).fileName, QStringLiteral("missing.cod"));
+}
+
+void tst_search::cancelledRunIsNotFinished()
+{
+    QTemporaryDir dir;
+    QVERIFY(TestLibrary::writeCode(dir.path(), "a.cod", record("a", TestLibrary::kOther, "x")));
+    CodeSearch search;
+    search.setQuery(QStringLiteral("x"), {});
+    const std::atomic<bool> cancel { true };
+    std::atomic<int> progress { 0 };
+    const CodeSearch::Results results = search.run(dir.path(), { "a.cod" }, &cancel, &progress);
+    QVERIFY(!results.finished);
+    QVERIFY(results.hits.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_search)
+#include "tst_search.moc"
