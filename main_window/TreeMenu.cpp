@@ -32,18 +32,22 @@ bool isCategory(const QModelIndex &node)
     return node.isValid() && !isCode(node);
 }
 
-// Every text of a code under its heading, as the panes show them.
+// Every text of a code under its heading, as the panes show them, each
+// ending in one line break.
 QString allTexts(const CodeRecord &record)
 {
-    QStringList parts;
-    for (const CodeRecord::Field field : { CodeRecord::Name, CodeRecord::Category })
-        parts << CodeRecord::fieldTitle(field) + QStringLiteral("：")
-                + trimmedSpaces(record.field(field));
-    parts.last() += u'\n';
+    const auto line = [&](CodeRecord::Field field) {
+        return CodeRecord::fieldTitle(field) + QStringLiteral("：")
+            + trimmedSpaces(record.field(field)) + u'\n';
+    };
+    QStringList parts { line(CodeRecord::Name) + line(CodeRecord::Category) };
     for (const CodeRecord::Field field :
-        { CodeRecord::Comments, CodeRecord::Declarations, CodeRecord::Code })
-        parts << CodeRecord::fieldTitle(field) + QStringLiteral("：\n")
-                + PaneText::shown(record.field(field)) + u'\n';
+        { CodeRecord::Comments, CodeRecord::Declarations, CodeRecord::Code }) {
+        QString text = PaneText::shown(record.field(field));
+        if (!text.endsWith(u'\n'))
+            text += u'\n';
+        parts << CodeRecord::fieldTitle(field) + QStringLiteral("：\n") + text;
+    }
     return parts.join(u'\n');
 }
 

@@ -1,0 +1,230 @@
+// The tree's right-click menu, and text files dropped on the tree.
+#include "CodeTreeModel.h"
+#include "TestLibrary.h"
+#include "TextImport.h"
+#include "frmMain.h"
+#include "frmNewCode.h"
+
+#include <QAbstractItemModelTester>
+#include <QtWidgets>
+
+using namespace TestLibrary;
+using Answers = QList<QMessageBox::StandardButton>;
+
+class TestTreeMenu : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_library;
+    std::unique_ptr<frmMain> m_window;
+    QTimer m_answerer;
+    // The texts of the message boxes shown; the answers to give them in
+    // turn (then Yes, or OK); the texts the New-code dialog came up with.
+    QStringList m_told;
+    Answers m_answers;
+    QStringList m_filled;
+    std::function<void(QDialog *)> m_onDialog;
+
+    QTreeView *tree() const { return child<QTreeView>(m_window.get(), "tvCodes"); }
+    QModelIndex node(const QString &key) const { return m_window->codeTree()->indexOfKey(key); }
+    QPoint placeOf(const QString &key) const
+    {
+        if (key.isEmpty()) // below the collapsed categories
+            return tree()->collapseAll(), tree()->viewport()->rect().bottomLeft() + QPoint(5, -5);
+        tree()->scrollTo(node(key));
+        return tree()->visualRect(node(key)).center();
+    }
+    void answer()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal); box && box->isVisible()) {
+            m_told << box->text();
+            QAbstractButton *button
+                = box->button(m_answers.isEmpty() ? QMessageBox::Yes : m_answers.takeFirst());
+            (button ? button : box->buttons().first())->click();
+        } else if (auto *dialog = qobject_cast<frmNewCode *>(modal); dialog && m_onDialog) {
+            m_filled.clear();
+            for (const char *name : { "txtName", "cmbCategory", kPanes[0], kPanes[1], kPanes[2] }) {
+                QWidget *box = child(dialog, name);
+                m_filled << box->metaObject()->userProperty().read(box).toString();
+            }
+            // Not from the answerer itself, which must go on answering.
+            QTimer::singleShot(0, dialog, [dialog, steps = std::exchange(m_onDialog, nullptr)] {
+                steps(dialog);
+                dialog->hide();
+            });
+        }
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_library = m_dir->filePath("Codes");
+        QVERIFY(QDir().mkpath(m_library) && QDir().mkpath(m_dir->filePath("dir")));
+        QVERIFY(writeCode(m_library, "add.cod",
+            record("  加法", "逻辑操作", "说明一\r\n说明二", "DATA EQU 30H",
+                "MOV A,#1\r\nMOV B,#2\rRET\n")));
+        QVERIFY(writeCode(m_library, "sub.cod", record("减法", "逻辑操作")));
+        const QByteArray files[][2]
+            = { { "乘法.asm", "; 乘法\n; 8 位\nMUL AB\n" }, { "a.asm", "MOV A,#2" },
+                  { "加法.asm", "MOV A,#3" }, { "bin.asm", QByteArray("\0\1\2", 3) },
+                  { "big.asm", QByteArray(TextImport::kMaxFileSize + 1, 'x') } };
+        for (const auto &file : files)
+            QVERIFY(writeFile(m_dir->path(), file[0], file[1]));
+        m_window = std::make_unique<frmMain>(m_library);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        tree()->expandAll();
+        tree()->setFocus();
+        m_told.clear(), m_filled.clear();
+        m_onDialog = [](QDialog *) {};
+        connect(&m_answerer, &QTimer::timeout, this, &TestTreeMenu::answer, Qt::UniqueConnection);
+        m_answerer.start(5);
+    }
+
+    // Each entry's name and shortcut; "" for a separator.
+    void entries_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("byKeyboard");
+        QTest::addColumn<QStringList>("entries");
+        const QStringList code { "mnuCopyCode Ctrl+C", "mnuCopyAll", "", "mnuNewFromCode Ctrl+E",
+            "", "mnuExportCode", "mnuShowInFolder", "", "mnuSearchAll Ctrl+Shift+F" };
+        QTest::newRow("code") << "加法" << false << code;
+        QTest::newRow("Shift+F10 on the current code") << "加法" << true << code;
+        QTest::newRow("category") << "逻辑操作" << false
+                                  << QStringList { "mnuNewInCategory", "mnuExportCategory", "",
+                                         "mnuSearchAll Ctrl+Shift+F" };
+        QTest::newRow("empty space") << "" << false << QStringList { "mnuSearchAll Ctrl+Shift+F" };
+    }
+    void entries()
+    {
+        QFETCH(QString, key);
+        QFETCH(bool, byKeyboard);
+        QWidget *viewport = tree()->viewport();
+        if (byKeyboard) {
+            tree()->setCurrentIndex(node(key));
+            QTest::keyClick(tree(), Qt::Key_F10, Qt::ShiftModifier);
+        } else {
+            QContextMenuEvent event(
+                QContextMenuEvent::Mouse, placeOf(key), viewport->mapToGlobal(placeOf(key)));
+            QCoreApplication::sendEvent(viewport, &event);
+        }
+        auto *menu = tree()->findChild<QMenu *>("mnuTree");
+        QTRY_VERIFY(menu->isVisible());
+        QStringList shown;
+        for (QAction *entry : menu->actions()) {
+            shown << (entry->objectName() + u' ' + entry->shortcut().toString()).trimmed();
+            QAccessibleInterface *item
+                = QAccessible::queryAccessibleInterface(menu)->child(int(shown.size()) - 1);
+            QCOMPARE(item->text(QAccessible::Name), entry->text());
+            QVERIFY(entry->isSeparator() || entry->isEnabled());
+        }
+        menu->hide();
+        QTEST(shown, "entries");
+    }
+
+    void copy()
+    {
+        tree()->setCurrentIndex(node("加法"));
+        QTest::keyClick(tree(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), "MOV A,#1\nMOV B,#2\nRET\n");
+        tree()->findChild<QAction *>("mnuCopyAll")->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+            "名称：加法\n种类：逻辑操作\n\n说明：\n说明一\n说明二\n\n声明：\nDATA EQU "
+            "30H\n\n代码：\nMOV A,#1\nMOV B,#2\nRET\n");
+        // A pane's own Ctrl+C copies what is selected in it.
+        auto *pane = child<QPlainTextEdit>(m_window.get(), "txtCode");
+        pane->setPlainText("NOP");
+        pane->selectAll();
+        QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), "NOP");
+    }
+
+    // A code filled into the dialog and added under its own name in
+    // another category: replaced and moved only when the user agrees.
+    void newFromCode_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QString>("category");
+        QTest::newRow("replaced") << QMessageBox::Yes << kOther;
+        QTest::newRow("kept") << QMessageBox::No << "逻辑操作";
+    }
+    void newFromCode()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QAbstractItemModelTester tester(
+            m_window->codeTree(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QByteArray before = readFile(m_library + "/add.cod");
+        m_answers = { answer };
+        m_onDialog = [&](QDialog *dialog) {
+            QCOMPARE(readFile(m_library + "/add.cod"), before);
+            child<QComboBox>(dialog, "cmbCategory")->setCurrentText(kOther);
+            QTest::mouseClick(child<QPushButton>(dialog, "cmdAdd"), Qt::LeftButton);
+        };
+        tree()->setCurrentIndex(node("加法"));
+        QTest::keyClick(tree(), Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(m_filled,
+            QStringList({ "  加法", "逻辑操作", "说明一\n说明二", "DATA EQU 30H",
+                "MOV A,#1\nMOV B,#2\nRET\n" }));
+        QCOMPARE(m_told.size(), 1);
+        QVERIFY(m_told[0].contains("已有名为“加法”的代码"));
+        QTEST(node("加法").parent().data().toString(), "category");
+        const QByteArray after = readFile(m_library + "/add.cod");
+        QTEST(CodeRecord::fromBytes(after, after.size()).field(CodeRecord::Category).trimmed(),
+            "category");
+    }
+
+    // Files of the test folder dropped on a node (none: empty space); the
+    // dialog's texts, what the last message says and the codes of "其他".
+    void drop_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("filled");
+        QTest::addColumn<QStringList>("told");
+        QTest::addColumn<QStringList>("added");
+        const QStringList several { "a.asm", "加法.asm", "dir", "bin.asm", "big.asm" };
+        QTest::newRow("one") << QStringList { "乘法.asm" } << "减法"
+                             << QStringList { "乘法", "逻辑操作", "乘法\n8 位", "", "MUL AB" }
+                             << QStringList() << QStringList();
+        QTest::newRow("several") << several << kOther << QStringList()
+                                 << several
+                + QStringList { "“a.asm”成为代码“a”", "没有加入 4 个文件" }
+                                 << QStringList { "a" };
+        QTest::newRow("a folder") << QStringList { "dir" } << kOther << QStringList()
+                                  << QStringList { "无法加入文件“dir”" } << QStringList();
+        QTest::newRow("on empty space")
+            << QStringList { "a.asm" } << "" << QStringList() << QStringList() << QStringList();
+    }
+    void drop()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, key);
+        m_answers = { QMessageBox::Yes, QMessageBox::No }; // add them, replace nothing
+        const QByteArray before = readFile(m_library + "/add.cod");
+        QMimeData mime;
+        for (const QString &file : files)
+            mime.setUrls(mime.urls() << QUrl::fromLocalFile(m_dir->filePath(file)));
+        // A drop goes where the drag entered; it may be offered as a move.
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent event(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        for (QEvent *e : std::initializer_list<QEvent *> { &enter, &event })
+            QCoreApplication::sendEvent(tree()->viewport(), e);
+        QCoreApplication::processEvents();
+        QCOMPARE(event.isAccepted() && event.dropAction() == Qt::CopyAction, !key.isEmpty());
+        QTEST(m_filled, "filled");
+        QFETCH(QStringList, told);
+        for (const QString &part : told)
+            QVERIFY2(m_told.last().contains(part), qPrintable(m_told.last()));
+        QTEST(childNames(m_window->codeTree(), node(kOther)), "added");
+        QCOMPARE(TestLibrary::entries(m_library).size(),
+            2 + m_window->codeTree()->rowCount(node(kOther)));
+        QCOMPARE(readFile(m_library + "/add.cod"), before);
+    }
+};
+
+QTEST_MAIN(TestTreeMenu)
+#include "tst_treemenu.moc"
