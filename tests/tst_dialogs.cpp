@@ -189,9 +189,16 @@ private slots:
             QCOMPARE(order.join(u' '), tabOrder);
             if (auto *label = child<QLabel>(dialog, "Label1"); command != u"About")
                 QCOMPARE(label->buddy(), child(dialog, command == u"Add" ? "txtName" : "Text1"));
-            if (auto *code = child<QPlainTextEdit>(dialog, "txtCode")) { // Ctrl+Tab types a tab
-                QTest::keyClick(code, Qt::Key_Tab, Qt::ControlModifier);
-                QCOMPARE(code->toPlainText(), "\t");
+            // In the three boxes Ctrl+Tab types a tab; other Ctrl+keys keep their meaning.
+            for (auto *box : command == u"Add" ? dialog->findChildren<QPlainTextEdit *>()
+                                               : QList<QPlainTextEdit *>()) {
+                QTest::keyClicks(box, "ab");
+                QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+                QCOMPARE(box->textCursor().selectedText(), "ab");
+                QTest::keyClick(box, Qt::Key_Tab, Qt::ControlModifier);
+                QCOMPARE(box->toPlainText(), "\t");
+                QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+                QCOMPARE(box->toPlainText(), "ab");
             }
             if (auto *category = child<QComboBox>(dialog, "cmbCategory")) {
                 QVERIFY(category->currentIndex() == -1 && !category->isEditable());
@@ -254,7 +261,8 @@ private slots:
     }
 
     // Add writes the code's file, refuses what cannot be stored as typed,
-    // asks before replacing a file and tells a failed write; the dialog
+    // asks before replacing a file and tells a failed write, leaving no
+    // file open; the dialog
     // stays up unless the file was written, and keeps what was typed. The
     // files change in just that one, links stay links, and the tree holds
     // one node per file, as the next start reads them, with the count.
@@ -270,7 +278,7 @@ private slots:
         row("spaces only", { "   ", "其他", "", "不能为空", "" });
         row("category's name", { " 逻辑操作 ", "其他", "", "种类的名称", "" });
         row("no category", { "x", "", "", "种类", "" });
-        row("unencodable", { "x", "其他", "笑脸😀与€", "😀", "" });
+        row("unencodable", { "x", "其他", "笑脸😀한与€", "😀한", "" });
         row("zero-width space", { "n\u200Bq", "其他", "", "<U+200B>", "" });
         row("invisible, past the end",
             { "n", "其他", a1600 + "\u00AD\uFEFF\U000E0041", "<U+00AD><U+FEFF><U+E0041>", "" });
@@ -301,7 +309,9 @@ private slots:
             return call == ScopedFileOps::Open || call == ScopedFileOps::Write ? step.fault : 0;
         };
         const QStringList entry { step.name, step.category, step.comments, "", "" };
+        const QList<int> handles = openHandles();
         const Outcome outcome = add(entry, step.yes ? QMessageBox::Yes : QMessageBox::No);
+        QCOMPARE(openHandles(), handles);
         QCOMPARE(outcome.stayed, step.file.isEmpty());
         QCOMPARE(outcome.messages.isEmpty(), step.told.isEmpty());
         QVERIFY2(step.told.isEmpty() || outcome.messages.last().contains(step.told),
@@ -359,7 +369,8 @@ private slots:
     }
 
     // The first file whose Comments begin with the text fills the panes;
-    // the tree's selection and panel 1 stay; the dialog goes after a search.
+    // the tree's selection and panel 1 stay; the dialog goes after a search,
+    // which leaves no file open and no thread running.
     void search_data()
     {
         QTest::addColumn<QString>("text");
@@ -385,8 +396,10 @@ private slots:
         const QModelIndex y = m_window->codeTree()->indexOfKey(QStringLiteral("y"));
         tree->setCurrentIndex(y);
         m_window->setPanel1Text(QStringLiteral("panel one"));
+        const QList<int> handles = openHandles();
         const Outcome outcome
             = run("Find", [&](QDialog *dialog) { submit(dialog, { text }, "Command1"); });
+        QCOMPARE(openHandles(), handles);
         QVERIFY(!outcome.stayed);
         QCOMPARE(this->text("txtCode"), found.leftJustified(1500));
         QVERIFY(this->text("txtComments").startsWith(found.isEmpty() ? "old y" : text));

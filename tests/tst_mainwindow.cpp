@@ -17,6 +17,13 @@
 
 using namespace TestLibrary;
 
+namespace {
+struct EventTypes : QObject {
+    QList<int> seen;
+    bool eventFilter(QObject *, QEvent *event) override { return seen << event->type(), false; }
+};
+} // namespace
+
 class TestMainWindow : public QObject {
     Q_OBJECT
 
@@ -99,7 +106,7 @@ private slots:
 
     // Shown, resized or minimized, the window places the tree and the panes
     // by the rule, from its outer size with the frame; the same size always
-    // gives the same layout.
+    // gives the same layout. A new desktop theme restyles and repaints it.
     void windowFollowsRule()
     {
         const auto *toolbar = child<QToolBar>(m_window.get(), "Toolbar");
@@ -136,6 +143,12 @@ private slots:
         QCOMPARE(toolbar->widgetForAction(find)->geometry(), QRect(55, 1, 55, 52));
         QCOMPARE(child<QAction>(m_window.get(), "Add")->shortcut(), QKeySequence::New);
         QCOMPARE(status->height(), Twips::toPixels(495));
+        EventTypes events;
+        m_window->installEventFilter(&events);
+        QEvent theme(QEvent::ThemeChange); // as Qt sends it
+        QCoreApplication::sendEvent(m_window->windowHandle(), &theme);
+        QVERIFY(events.seen.contains(QEvent::StyleChange));
+        QTRY_VERIFY(events.seen.contains(QEvent::Paint));
         m_window->setWindowState(Qt::WindowMinimized);
         m_window->Form_Resize();
         QCOMPARE(child(m_window.get(), "txtCode")->geometry(), first);
@@ -199,9 +212,11 @@ private slots:
     }
 
     // A click on a code shows its file's texts untrimmed and its category;
-    // a click on a category, or on a code whose file is gone, changes no pane.
+    // a click on a category, or on a code whose file is gone, changes no
+    // pane. No click leaves a file open.
     void viewer()
     {
+        const QList<int> handles = openHandles();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         CodeTreeModel *model = m_window->codeTree();
@@ -230,6 +245,7 @@ private slots:
         QCOMPARE(text("txtComments"), QStringLiteral("new").leftJustified(1500));
         QVERIFY(text("Panel1").contains(QStringLiteral("减法")));
         QCOMPARE(entries(m_dir.path()), QStringList { "add.cod" });
+        QCOMPARE(openHandles(), handles);
     }
 
     // The design's colours stay on a light ground, even faint pink; on a

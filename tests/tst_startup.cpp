@@ -1,8 +1,11 @@
 // Start-up: the category tree, the codes read from the library folder, and
 // the files it passes over, whatever the folder holds.
+#include "Categories.h"
 #include "CodeTreeModel.h"
 #include "CommentSearch.h"
+#include "Desktop.h"
 #include "FileList.h"
+#include "LibraryPlacement.h"
 #include "LibraryScan.h"
 #include "ScopedFileOps.h"
 #include "TestLibrary.h"
@@ -30,9 +33,20 @@ class TestStartup : public QObject {
 private slots:
     // The eight bold categories, collapsed; their children in the order of
     // the file names; a node shows the Name field, whatever its file is
-    // called; keys are unique and case-sensitive.
+    // called; keys are unique and case-sensitive. A tree shows each node as
+    // it is added, moved or taken out.
     void codesInListingOrder()
     {
+        CodeTreeModel built; // the categories as start-up builds them
+        QAbstractItemModelTester builtTester(
+            &built, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QTreeView view;
+        view.setModel(&built);
+        for (int row = 0; row < 8; ++row) {
+            QVERIFY(built.addCategory(Categories::treeOrder().at(row)));
+            QVERIFY(!built.addCategory(Categories::treeOrder().at(row)));
+            QVERIFY(row == 0 || view.indexBelow(built.index(row - 1, 0)) == built.index(row, 0));
+        }
         QTemporaryDir dir;
         const QString conversion = QStringLiteral("代码转换");
         const char *files[][2] = { { "c.cod", "  third " }, { "A.txt", "first" }, { "b", "second" },
@@ -65,19 +79,30 @@ private slots:
         QCOMPARE(shown(&window, "Panel2"), QStringLiteral("5 Code(s)"));
 
         // Keys are unique and case-sensitive; a code moves to its new category.
+        auto *tree = child<QTreeView>(&window, "tvCodes");
+        const auto seen = [tree, model](const QString &category) { // as the tree shows them
+            QStringList names;
+            const QModelIndex parent = model->indexOfKey(category);
+            for (auto i = tree->indexBelow(parent); i.parent() == parent; i = tree->indexBelow(i))
+                names << i.data().toString();
+            return names;
+        };
+        tree->expandAll();
+        QCOMPARE(seen(kOther), QStringList { "x" });
         QVERIFY(!model->addCode({ kOther, QStringLiteral("first"), "f.cod", {} }));
         QVERIFY(!model->addCode({ kOther, conversion, "z.cod", {} }));
         QVERIFY(!model->addCode({ QStringLiteral("无"), QStringLiteral("z"), "z.cod", {} }));
         for (const char *more : { "First", "1", "2", "3" }) // the key table grows
             QVERIFY(model->addCode({ kOther, more, more, {} }));
+        QCOMPARE(seen(kOther), (QStringList { "x", "First", "1", "2", "3" }));
         const QPersistentModelIndex moved = model->indexOfKey(QStringLiteral("First"));
         QVERIFY(model->updateCode(QStringLiteral("First"), conversion, "F.cod"));
         QCOMPARE(moved, model->indexOfKey(QStringLiteral("First"))); // a selection follows
-        QCOMPARE(childNames(model, model->indexOfKey(conversion)).last(), "First");
-        QCOMPARE(
-            childNames(model, model->indexOfKey(kOther)), (QStringList { "x", "1", "2", "3" }));
+        QCOMPARE(seen(conversion).last(), "First");
+        QVERIFY(model->removeCode(QStringLiteral("2")));
+        QCOMPARE(seen(kOther), (QStringList { "x", "1", "3" }));
         QVERIFY(model->indexOfKey(QStringLiteral("first")).isValid());
-        QCOMPARE(model->codeCount(), 9);
+        QCOMPARE(model->codeCount(), 8);
     }
 
     // Each entry is taken in as the code it holds or passed over with a
@@ -139,23 +164,76 @@ private slots:
                 return kind == ReadError ? EIO : EINTR;
             return 0;
         };
-        frmMain window(dir.path());
-        QCOMPARE(childNames(window.codeTree(), window.codeTree()->indexOfKey("运算子程序")),
-            (QStringList { "good", "last" }));
-        QCOMPARE(shown(&window, "Panel2"), QStringLiteral("%1 Code(s)").arg(node.isNull() ? 2 : 3));
-        QCOMPARE(window.codeTree()->indexOfKey(node).isValid(), !node.isNull());
-        QCOMPARE(window.skippedFiles().size(), node.isNull() ? 1 : 0);
-        if (node.isNull()) {
-            const SkippedFile &skipped = window.skippedFiles().first();
-            QVERIFY2((skipped.fileName + u'：' + skipped.reason).contains(reason),
-                qPrintable(skipped.reason));
-            // The user is told, without a modal stop, in plain text.
-            window.show();
-            QMessageBox *box = nullptr;
-            QTRY_VERIFY((box = child<QMessageBox>(&window, "msgSkippedFiles")));
-            QVERIFY(!box->isModal()
-                && (!fileName.contains('\n') || box->text().contains("a\\x0Ab\\x1F")));
+        const QList<int> handles = openHandles(); // left as they were, whatever went wrong
+        {
+            frmMain window(dir.path());
+            QCOMPARE(childNames(window.codeTree(), window.codeTree()->indexOfKey("运算子程序")),
+                (QStringList { "good", "last" }));
+            QCOMPARE(
+                shown(&window, "Panel2"), QStringLiteral("%1 Code(s)").arg(node.isNull() ? 2 : 3));
+            QCOMPARE(window.codeTree()->indexOfKey(node).isValid(), !node.isNull());
+            QCOMPARE(window.skippedFiles().size(), node.isNull() ? 1 : 0);
+            if (node.isNull()) {
+                const SkippedFile &skipped = window.skippedFiles().first();
+                QVERIFY2((skipped.fileName + u'：' + skipped.reason).contains(reason),
+                    qPrintable(skipped.reason));
+                // The user is told, without a modal stop, in plain text.
+                window.show();
+                QMessageBox *box = nullptr;
+                QTRY_VERIFY((box = child<QMessageBox>(&window, "msgSkippedFiles")));
+                QVERIFY(!box->isModal()
+                    && (!fileName.contains('\n') || box->text().contains("a\\x0Ab\\x1F")));
+            }
         }
+        QCOMPARE(openHandles(), handles);
+    }
+
+    // The report of passed-over files names ten; of more it tells how many,
+    // and its details name every one.
+    void skipReport_data()
+    {
+        QTest::addColumn<int>("files");
+        QTest::newRow("ten") << 10;
+        QTest::newRow("eleven") << 11;
+    }
+    void skipReport()
+    {
+        QFETCH(int, files);
+        QTemporaryDir dir;
+        for (int i = 0; i < files; ++i)
+            QVERIFY(writeFile(dir.path(), QByteArray::number(i), "short"));
+        frmMain window(dir.path());
+        window.show();
+        QMessageBox *box = nullptr;
+        QTRY_VERIFY((box = child<QMessageBox>(&window, "msgSkippedFiles")));
+        QCOMPARE(box->text().count(u'\n'), qMin(files, 10) + (files > 10));
+        QCOMPARE(box->text().contains(QStringLiteral("共 %1 个").arg(files)), files > 10);
+        QCOMPARE(box->detailedText().count(u'\n'), files - 1);
+    }
+
+    // A first start places the sample codes as the library, in one step; a
+    // library that is there stays as it is; without samples nothing is made.
+    void firstStart()
+    {
+        QTemporaryDir dir;
+        const QString samples = dir.filePath("samples"), library = dir.filePath("Codes");
+        QString error;
+        QVERIFY(placeSampleLibrary(samples, library, &error) && entries(dir.path()).isEmpty());
+        QVERIFY(QDir().mkdir(samples) && writeCode(samples, "a.cod", record("a", kOther)));
+        QVERIFY(placeSampleLibrary(samples, library, &error));
+        QVERIFY(writeCode(samples, "b.cod", record("b", kOther)));
+        QVERIFY(placeSampleLibrary(samples, library, &error));
+        QCOMPARE(entries(library), QStringList { "a.cod" });
+        QCOMPARE(readFile(library + "/a.cod"), bytes(record("a", kOther)));
+        QCOMPARE(entries(dir.path()), (QStringList { "Codes", "samples" }));
+    }
+
+    // Where Qt's Chinese texts cannot be found (this program's qt.conf
+    // points elsewhere), start-up is told so, and Qt's own texts stay English.
+    void withoutQtTranslations()
+    {
+        QVERIFY(!Desktop::installQtTranslations());
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
     }
 
     // Read on many threads, start-up keeps the order of its listing, and
@@ -175,7 +253,7 @@ private slots:
         QVERIFY(files.setFolder(dir.path()));
         const QByteArray fifo = QFile::encodeName(dir.filePath("f0020.cod"));
         QVERIFY(::unlink(fifo) == 0 && ::mkfifo(fifo, 0644) == 0);
-        const int threads = QDir("/proc/self/task").count();
+        const QList<int> handles = openHandles();
         std::atomic<int> afterMatch { 0 };
         ScopedFileOps ops; // every open waits as on a slow disk
         ops.openat = [&](int dirFd, const char *name, int flags, mode_t mode) {
@@ -187,7 +265,7 @@ private slots:
         QCOMPARE(CommentSearch::run(files, QStringLiteral("c0010")).record.codeName(), "n0010");
         QVERIFY2(afterMatch < 200, qPrintable(QString::number(afterMatch)));
         const LibraryScan scan = LibraryScan::read(files);
-        QCOMPARE(QDir("/proc/self/task").count(), threads);
+        QCOMPARE(openHandles(), handles);
         QCOMPARE(scan.codes.size(), 1799);
         for (int k = 1; k < scan.codes.size(); ++k)
             QVERIFY(scan.codes[k - 1].entry < scan.codes[k].entry

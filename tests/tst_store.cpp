@@ -50,8 +50,8 @@ private slots:
             // Last in the field, the single bytes 80 and FF are kept; a
             // character of lead byte 81, BA or FE would cross the width.
             for (const auto &[last, kept] : kLastCharacters) {
-                QTest::addRow("%d ends in U+%04X", f, last)
-                    << Width { f, QString(w - 1, u'a') + QChar(last), QByteArray(w - 1, 'a') + kept };
+                QTest::addRow("%d ends in U+%04X", f, last) << Width { f,
+                    QString(w - 1, u'a') + QChar(last), QByteArray(w - 1, 'a') + kept };
             }
         }
     }
@@ -109,9 +109,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes"); // empty: the text cannot be encoded
         QTest::addColumn<QString>("text");
-        const std::pair<const char *, const char16_t *> rows[] = { { "\x80", u"\u20ac" },
-            { "\xff", u"\uf8f5" }, { "\x81\x40", u"丂" }, { "\xfe\x40", u"\uFA0C" }, { "", u"\u0080" },
-            { "\xaa\xa1", u"\ue000" },
+        const std::pair<const char *, const char16_t *> rows[]
+            = { { "\x80", u"\u20ac" }, { "\xff", u"\uf8f5" }, { "\x81\x40", u"丂" },
+                  { "\xfe\x40", u"\uFA0C" }, { "", u"\u0080" }, { "\xaa\xa1", u"\ue000" },
                   { "\xb0\xa1\x61\r\n", u"啊a\r\n" }, { "ab\x81", u"ab\ufffd" },
                   { "\x81\x30x", u"\ufffd0x" }, { "", u"😀" }, { "", u"한" }, { "", u"\xD800" } };
         for (const auto &[bytes, text] : rows) {
@@ -138,7 +138,8 @@ private slots:
         QTest::addColumn<int>("size");
         for (int f = 0; f < CodeRecord::FieldCount; ++f) {
             const int start = CodeRecord::offset(CodeRecord::Field(f));
-            for (int size : { start, start + 1, start + CodeRecord::width(CodeRecord::Field(f)) - 1 })
+            for (int size :
+                { start, start + 1, start + CodeRecord::width(CodeRecord::Field(f)) - 1 })
                 QTest::addRow("%d bytes", size) << size;
         }
         QTest::newRow("4692 bytes") << 4692;
@@ -158,7 +159,8 @@ private slots:
         for (int f = 0; f < CodeRecord::FieldCount; ++f) {
             const auto field = CodeRecord::Field(f);
             const int start = CodeRecord::offset(field), w = CodeRecord::width(field);
-            const QString kept = QString::fromLatin1(content.mid(start, qBound(0, size - start, w)));
+            const QString kept
+                = QString::fromLatin1(content.mid(start, qBound(0, size - start, w)));
             QCOMPARE(read.field(field), kept.leftJustified(w));
             QCOMPARE(FieldPrefix(content.constData(), size, field, w), kept.leftJustified(w));
         }
@@ -214,7 +216,7 @@ private slots:
         // pid 2^22+1 is above the kernel's limit: that writer is gone.
         for (const QString &name : kept + QStringList { ".quillbank-4194305-0.tmp" })
             QVERIFY(writeCode(dir.path(), name.toLatin1(), record("t", kOther)));
-        const QList<uint> handles = openHandles();
+        const QList<int> handles = openHandles();
         QString error;
         const pid_t child = killBefore ? fork() : -1;
         if (child == 0) {
