@@ -11,7 +11,6 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QTimer>
 #include <QTreeView>
 
@@ -162,14 +161,9 @@ void FileDrop::addSeveral(const QStringList &paths, const QString &category)
                 .arg(category, shortList(names))))
         return;
 
-    QProgressDialog progress(tr("正在加入……"), tr("取消"), 0, int(paths.size()), m_window);
-    progress.setWindowTitle(title());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
     QStringList added;
     QStringList refused;
-    for (int i = 0; i < paths.size() && !progress.wasCanceled(); ++i) {
-        progress.setValue(i);
+    for (int i = 0; i < paths.size(); ++i) {
         ImportedText text;
         QString why;
         if (!TextImport::readFile(paths[i], &text, &why)) {
@@ -201,15 +195,11 @@ void FileDrop::addSeveral(const QStringList &paths, const QString &category)
                          .arg(names[i], step.name(),
                              outcome.cuts.isEmpty() ? QString() : tr("（已截断）"));
     }
-    progress.setValue(int(paths.size()));
 
     QStringList lines { tr("已加入“%1” %2 个代码。").arg(category).arg(added.size()) };
     if (!added.isEmpty())
         lines << shortList(added);
     if (!refused.isEmpty())
         lines << QString() << tr("没有加入 %1 个文件：").arg(refused.size()) << shortList(refused);
-    const int untried = int(paths.size()) - int(added.size() + refused.size());
-    if (untried > 0)
-        lines << QString() << tr("加入已取消，其余 %1 个文件没有加入。").arg(untried);
     MessageBoxes::information(m_window, title(), lines.join(u'\n'), (added + refused).join(u'\n'));
 }

@@ -148,7 +148,10 @@ bool TreeMenu::eventFilter(QObject *watched, QEvent *event)
         QRect rect = m_tree->visualRect(current);
         if (!rect.intersects(viewport->rect()))
             rect = QRect();
-        popup(current, viewport->mapToGlobal(rect.isNull() ? QPoint() : rect.center()));
+        // Below the node's picture, leaving its name in view.
+        const QPoint place
+            = rect.isNull() ? QPoint() : rect.bottomLeft() + QPoint(rect.height(), 0);
+        popup(current, viewport->mapToGlobal(place));
         return true;
     };
     if (event->type() == QEvent::ContextMenu) {

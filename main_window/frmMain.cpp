@@ -177,7 +177,7 @@ void frmMain::createTree()
     m_tvCodes->setAccessibleName(m_tvCodes->toolTip());
     m_tvCodes->setGeometry(Twips::rect(120, 840, 2535, 3735));
     connect(m_tvCodes, &QTreeView::clicked, this, &frmMain::tvCodes_NodeClick);
-    m_treeMenu = new TreeMenu(this, m_tvCodes);
+    new TreeMenu(this, m_tvCodes);
     new FileDrop(this, m_tvCodes);
     connect(m_tvCodes->selectionModel(), &QItemSelectionModel::currentChanged, this,
         [this](const QModelIndex &current) { onCurrentNodeChanged(current); });

@@ -19,7 +19,6 @@ class QPlainTextEdit;
 class QStatusBar;
 class QToolBar;
 class QTreeView;
-class TreeMenu;
 class frmAbout;
 class frmSearch;
 class frmFind;
@@ -111,7 +110,6 @@ private:
     QVector<SkippedFile> m_skipped;
     bool m_reported = false;
     QSize m_laidOutFor; // the outer size the panes were last laid out for
-    TreeMenu *m_treeMenu = nullptr;
     QPointer<frmNewCode> m_newCode;
     QPointer<frmFind> m_find;
     QPointer<frmAbout> m_about;
