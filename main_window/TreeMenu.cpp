@@ -142,6 +142,9 @@ void TreeMenu::popup(const QModelIndex &node, const QPoint &globalPos)
 
 bool TreeMenu::eventFilter(QObject *watched, QEvent *event)
 {
+    // The tree's parts send events while the tree itself is destroyed.
+    if (event->type() != QEvent::ContextMenu && event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
     QWidget *viewport = m_tree->viewport();
     const auto atCurrent = [&] {
         const QModelIndex current = m_tree->currentIndex();
