@@ -4,7 +4,7 @@
 
 namespace {
 
-struct CommandSpec {
+struct CommandShape {
     const char *name;
     QStringList valueOptions; // options that take a value
     QStringList flags;
@@ -15,9 +15,9 @@ struct CommandSpec {
 
 const QStringList kCommon { QStringLiteral("library") };
 
-const QVector<CommandSpec> &specs()
+const QVector<CommandShape> &commandShapes()
 {
-    static const QVector<CommandSpec> list {
+    static const QVector<CommandShape> list {
         { "list", { "category" }, { "json" }, 0, 0,
             "用法：quillbank-cli list [--category 种类] [--json]\n"
             "按代码树的次序列出代码，每个代码一行：名称、制表符、种类。\n"
@@ -63,11 +63,11 @@ const QVector<CommandSpec> &specs()
     return list;
 }
 
-const CommandSpec *specOf(const QString &command)
+const CommandShape *shapeOf(const QString &command)
 {
-    for (const CommandSpec &spec : specs()) {
-        if (command == QLatin1String(spec.name))
-            return &spec;
+    for (const CommandShape &shape : commandShapes()) {
+        if (command == QLatin1String(shape.name))
+            return &shape;
     }
     return nullptr;
 }
@@ -77,8 +77,8 @@ const CommandSpec *specOf(const QString &command)
 QStringList CliArguments::commands()
 {
     QStringList names;
-    for (const CommandSpec &spec : specs())
-        names << QLatin1String(spec.name);
+    for (const CommandShape &shape : commandShapes())
+        names << QLatin1String(shape.name);
     return names;
 }
 
@@ -90,8 +90,8 @@ QString CliArguments::helpText(const QString &command)
                          "  -h, --help        显示帮助\n"
                          "退出状态：0 完成；1 没有找到、发现问题或有拒绝；2 用法错误；3 "
                          "无法打开或读取代码库文件夹。\n");
-    if (const CommandSpec *spec = specOf(command))
-        return QString::fromUtf8(spec->help) + common;
+    if (const CommandShape *shape = shapeOf(command))
+        return QString::fromUtf8(shape->help) + common;
     return QStringLiteral("用法：quillbank-cli 命令 [参数] [选项]\n"
                           "在终端里使用汇编语言程序库（Quillbank）的代码库。\n\n"
                           "命令：\n"
@@ -108,14 +108,14 @@ QString CliArguments::helpText(const QString &command)
 bool CliArguments::parse(const QStringList &arguments, QString *error)
 {
     bool optionsEnded = false;
-    const CommandSpec *spec = nullptr;
+    const CommandShape *shape = nullptr;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
         if (optionsEnded || !argument.startsWith(u'-') || argument == u"-") {
             if (command.isEmpty()) {
                 command = argument;
-                spec = specOf(command);
-                if (!spec) {
+                shape = shapeOf(command);
+                if (!shape) {
                     *error = QStringLiteral("未知的命令“%1”").arg(command);
                     return false;
                 }
@@ -145,8 +145,8 @@ bool CliArguments::parse(const QStringList &arguments, QString *error)
             name.truncate(equals);
         }
         const bool takesValue
-            = kCommon.contains(name) || (spec && spec->valueOptions.contains(name));
-        const bool isFlag = spec && spec->flags.contains(name);
+            = kCommon.contains(name) || (shape && shape->valueOptions.contains(name));
+        const bool isFlag = shape && shape->flags.contains(name);
         if (!takesValue && !isFlag) {
             *error = QStringLiteral("未知的选项“%1”").arg(argument);
             return false;
@@ -170,17 +170,17 @@ bool CliArguments::parse(const QStringList &arguments, QString *error)
     }
     if (help || version)
         return true;
-    if (!spec) {
+    if (!shape) {
         *error = QStringLiteral("缺少命令");
         return false;
     }
-    if (positional.size() < spec->minArguments) {
+    if (positional.size() < shape->minArguments) {
         *error = QStringLiteral("命令“%1”缺少参数").arg(command);
         return false;
     }
-    if (spec->maxArguments >= 0 && positional.size() > spec->maxArguments) {
+    if (shape->maxArguments >= 0 && positional.size() > shape->maxArguments) {
         *error = QStringLiteral("命令“%1”的参数太多：“%2”")
-                     .arg(command, positional.at(spec->maxArguments));
+                     .arg(command, positional.at(shape->maxArguments));
         return false;
     }
     return checkValues(error);
