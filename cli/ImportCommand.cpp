@@ -103,12 +103,7 @@ void Import::textFile(const QString &path, const QString &category)
         refuse(path, why);
         return;
     }
-    QStringList texts(CodeRecord::FieldCount);
-    texts[CodeRecord::Name] = imported.name;
-    texts[CodeRecord::Code] = imported.code;
-    texts[CodeRecord::Declarations] = imported.declarations;
-    texts[CodeRecord::Comments] = imported.comments;
-    texts[CodeRecord::Category] = category;
+    QStringList texts = TextImport::fieldTexts(imported, category);
     QStringList cuts;
     if (m_cut) {
         for (int f = 0; f < CodeRecord::FieldCount; ++f)

@@ -35,18 +35,6 @@ QString shortList(const QStringList &lines, int shown = 15)
     return result.join(u'\n');
 }
 
-// The texts of an imported file, in the order of the record's fields.
-QStringList fieldTexts(const ImportedText &text, const QString &category)
-{
-    QStringList texts(CodeRecord::FieldCount);
-    texts[CodeRecord::Name] = text.name;
-    texts[CodeRecord::Code] = text.code;
-    texts[CodeRecord::Declarations] = text.declarations;
-    texts[CodeRecord::Comments] = text.comments;
-    texts[CodeRecord::Category] = category;
-    return texts;
-}
-
 // Why a file was not added when a question about it was answered no.
 QString declined(AddStep::Question question)
 {
@@ -146,7 +134,7 @@ void FileDrop::addOne(const QString &path, const QString &category)
             m_window, title(), tr("无法加入文件“%1”：%2").arg(fileName(path), error));
         return;
     }
-    m_window->newCodeDialog()->setTexts(fieldTexts(text, category));
+    m_window->newCodeDialog()->setTexts(TextImport::fieldTexts(text, category));
     m_window->showNewCodeDialog();
 }
 
@@ -170,7 +158,7 @@ void FileDrop::addSeveral(const QStringList &paths, const QString &category)
             refused << tr("“%1”：%2").arg(names[i], why);
             continue;
         }
-        const AddStep step(fieldTexts(text, category));
+        const AddStep step(TextImport::fieldTexts(text, category));
         AddStep::Question asked = AddStep::CutTexts;
         const AddStep::Outcome outcome = LibraryAdd::addCode(
             m_window, step,

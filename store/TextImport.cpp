@@ -255,3 +255,14 @@ bool readFile(const QString &path, ImportedText *text, QString *error)
 }
 
 } // namespace TextImport
+
+QStringList TextImport::fieldTexts(const ImportedText &text, const QString &category)
+{
+    QStringList texts(CodeRecord::FieldCount);
+    texts[CodeRecord::Name] = text.name;
+    texts[CodeRecord::Code] = text.code;
+    texts[CodeRecord::Declarations] = text.declarations;
+    texts[CodeRecord::Comments] = text.comments;
+    texts[CodeRecord::Category] = category;
+    return texts;
+}

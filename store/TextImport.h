@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // A text file taken in as a code's texts.
 //
@@ -54,5 +55,8 @@ bool fromBytes(
 bool decode(const QByteArray &bytes, QString *text, QString *error);
 // Splits decoded text as described above (name aside).
 ImportedText split(const QString &text);
+
+// The texts of an imported file, in the order of the record's fields.
+QStringList fieldTexts(const ImportedText &text, const QString &category);
 
 } // namespace TextImport
