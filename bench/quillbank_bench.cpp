@@ -1,4 +1,4 @@
-// Start-up, Find and the code viewer on large libraries, against the time
+// Start-up, Find, the search window and the code viewer on large libraries, against the time
 // the machine needs just to list the folder and read every file, on one
 // thread and on 32.
 //
@@ -10,6 +10,7 @@
 #include "FileList.h"
 #include "LibraryScan.h"
 #include "ReadFloor.h"
+#include "SearchBench.h"
 #include "SyntheticLibrary.h"
 #include "frmFind.h"
 #include "frmMain.h"
@@ -200,7 +201,7 @@ void emptyLibraryRow(const QString &emptyFolder, int rounds)
 // of start-up is start-up on N codes less start-up on none.
 void coldRow(const QString &folder, const QString &emptyFolder, int n, int rounds)
 {
-    QVector<double> floors, parallelFloors, starts, emptyStarts, finds;
+    QVector<double> floors, parallelFloors, starts, emptyStarts, finds, searches;
     frmMain window(folder);
     for (int round = 0; round < rounds; ++round) {
         dropCaches();
@@ -213,19 +214,23 @@ void coldRow(const QString &folder, const QString &emptyFolder, int n, int round
         starts << startUp(folder);
         dropCaches();
         finds << findWithoutMatch(&window);
+        dropCaches();
+        searches << searchWithoutMatch(&window);
     }
     const double parallel = median(parallelFloors);
     const double share = median(starts) - median(emptyStarts);
-    std::printf("%8d %10.1f %10.1f %11.1f %9.1f %9.1f %6.2f %10.1f %6.2f   (par floor %.0f-%.0f, "
-                "start-up %.0f-%.0f, find %.0f-%.0f)\n",
+    std::printf("%8d %10.1f %10.1f %11.1f %9.1f %9.1f %6.2f %10.1f %6.2f %10.1f %6.2f   (par "
+                "floor %.0f-%.0f, start-up %.0f-%.0f, find %.0f-%.0f, search %.0f-%.0f)\n",
         n, median(floors), parallel, median(starts), median(emptyStarts), share, share / parallel,
-        median(finds), median(finds) / parallel,
+        median(finds), median(finds) / parallel, median(searches), median(searches) / parallel,
         *std::min_element(parallelFloors.begin(), parallelFloors.end()),
         *std::max_element(parallelFloors.begin(), parallelFloors.end()),
         *std::min_element(starts.begin(), starts.end()),
         *std::max_element(starts.begin(), starts.end()),
         *std::min_element(finds.begin(), finds.end()),
-        *std::max_element(finds.begin(), finds.end()));
+        *std::max_element(finds.begin(), finds.end()),
+        *std::min_element(searches.begin(), searches.end()),
+        *std::max_element(searches.begin(), searches.end()));
     std::fflush(stdout);
 }
 
@@ -259,15 +264,15 @@ int main(int argc, char *argv[])
     QTemporaryDir empty;
     if (cold) {
         std::printf("cold, rounds: %d (medians, min-max in brackets); ratios against the parallel "
-                    "floor\n\n%8s %10s %10s %11s %9s %9s %6s %10s %6s\n",
+                    "floor\n\n%8s %10s %10s %11s %9s %9s %6s %10s %6s %10s %6s\n",
             rounds, "N", "floor ms", "par floor", "start-up ms", "empty ms", "share ms", "ratio",
-            "find ms", "ratio");
+            "find ms", "ratio", "search ms", "ratio");
     } else {
         std::printf("rounds: %d (medians; floor and measurement interleaved)\n", rounds);
         emptyLibraryRow(empty.path(), rounds);
-        std::printf("\n%8s %10s %10s %11s %6s %6s %10s %6s %6s %9s %10s\n", "N", "floor ms",
-            "par floor", "start-up ms", "ratio", "/par", "find ms", "ratio", "/par", "click ms",
-            "bytes/code");
+        std::printf("\n%8s %10s %10s %11s %6s %6s %10s %6s %6s %10s %6s %9s %10s\n", "N",
+            "floor ms", "par floor", "start-up ms", "ratio", "/par", "find ms", "ratio", "/par",
+            "search ms", "/par", "click ms", "bytes/code");
     }
     for (const int n : sizes) {
         QTemporaryDir dir;
@@ -292,9 +297,13 @@ int main(int argc, char *argv[])
         frmMain window(dir.path());
         QVector<double> findFloorTimes;
         QVector<double> findTimes;
+        QVector<double> searchFloorTimes;
+        QVector<double> searchTimes;
         for (int round = 0; round < rounds; ++round) {
             findFloorTimes << millisecondsOf([&] { readFloor(dir.path()); });
             findTimes << findWithoutMatch(&window);
+            searchFloorTimes << millisecondsOf([&] { readFloorParallel(dir.path()); });
+            searchTimes << searchWithoutMatch(&window);
         }
         const double click = clickMedian(&window, 101);
         const double floorMs = median(floorTimes);
@@ -302,10 +311,16 @@ int main(int argc, char *argv[])
         const double findFloorMs = median(findFloorTimes);
         const double findMs = median(findTimes);
         const double parallelMs = median(parallelTimes);
-        std::printf("%8d %10.1f %10.1f %11.1f %6.2f %6.2f %10.1f %6.2f %6.2f %9.3f %10.0f\n", n,
-            floorMs, parallelMs, startMs, startMs / floorMs, startMs / parallelMs, findMs,
-            findMs / findFloorMs, findMs / parallelMs, click,
-            bytesPerCode(dir.path(), empty.path()));
+        const double searchMs = median(searchTimes);
+        std::printf("%8d %10.1f %10.1f %11.1f %6.2f %6.2f %10.1f %6.2f %6.2f %10.1f %6.2f %9.3f "
+                    "%10.0f\n",
+            n, floorMs, parallelMs, startMs, startMs / floorMs, startMs / parallelMs, findMs,
+            findMs / findFloorMs, findMs / parallelMs, searchMs,
+            searchMs / median(searchFloorTimes), click, bytesPerCode(dir.path(), empty.path()));
+        const TypingMeasure typing = typeIntoSearchWindow(&window);
+        std::printf("%8s search window: longest stall %.1f ms while typing; %d rows hold %.0f "
+                    "bytes each; a search finding nothing leaves %ld bytes\n",
+            "", typing.longestStallMs, typing.rows, typing.bytesPerRow, typing.bytesAfterNoMatch);
         std::fflush(stdout);
     }
     return 0;

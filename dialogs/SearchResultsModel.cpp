@@ -1,18 +1,43 @@
 #include "SearchResultsModel.h"
 
 #include "CodeRecord.h"
+#include "CodeTreeModel.h"
 
-void SearchResultsModel::setRows(QVector<Row> rows, QString lines)
+#include <algorithm>
+
+SearchResultsModel::SearchResultsModel(const CodeTreeModel *tree, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_tree(tree)
+{
+}
+
+void SearchResultsModel::setResults(CodeSearch::Results results)
 {
     beginResetModel();
-    m_rows = std::move(rows);
-    m_lines = std::move(lines);
+    m_firstRows.clear();
+    for (int c = 0, item = 0; c < m_tree->rowCount(); ++c) {
+        m_firstRows << item;
+        item += m_tree->rowCount(m_tree->index(c, 0));
+    }
+    m_results = std::move(results);
     endResetModel();
+}
+
+void SearchResultsModel::clear()
+{
+    setResults({});
+}
+
+QModelIndex SearchResultsModel::treeIndex(const CodeSearch::Hit &hit) const
+{
+    const auto after = std::upper_bound(m_firstRows.begin(), m_firstRows.end(), hit.item);
+    const int category = int(after - m_firstRows.begin()) - 1;
+    return m_tree->index(hit.item - m_firstRows[category], 0, m_tree->index(category, 0));
 }
 
 int SearchResultsModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(m_results.hits.size());
 }
 
 int SearchResultsModel::columnCount(const QModelIndex &parent) const
@@ -22,22 +47,21 @@ int SearchResultsModel::columnCount(const QModelIndex &parent) const
 
 QVariant SearchResultsModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size())
+    if (!index.isValid() || index.row() >= m_results.hits.size())
         return {};
-    const Row &row = m_rows[index.row()];
-    const CodeSearch::Hit &hit = row.hit;
+    const CodeSearch::Hit &hit = m_results.hits[index.row()];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
         switch (index.column()) {
         case 0:
-            return row.name;
+            return treeIndex(hit).data();
         case 1:
-            return row.category;
+            return treeIndex(hit).parent().data();
         case 2:
             return CodeRecord::fieldTitle(CodeRecord::Field(hit.field));
         default:
-            return QStringView(m_lines).mid(hit.lineOffset, hit.lineLength).toString();
+            return m_results.line(hit).toString();
         }
     case MatchStartRole:
         return int(hit.start);

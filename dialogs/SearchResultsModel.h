@@ -5,8 +5,12 @@
 #include <QAbstractTableModel>
 #include <QVector>
 
+class CodeTreeModel;
+
 // The rows of the search window: one per matching code, in the tree's
-// order, with the columns 名称, 种类, 位置 and 内容.
+// order, with the columns 名称, 种类, 位置 and 内容. A row holds only its
+// hit; its name and category are the tree's, so the results must be
+// replaced (or cleared) as soon as the tree changes.
 class SearchResultsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -17,16 +21,13 @@ public:
         TextOffsetRole, // the match in that text as the pane shows it
         TextLengthRole,
     };
-    struct Row {
-        QString name;
-        QString category;
-        CodeSearch::Hit hit;
-    };
 
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit SearchResultsModel(const CodeTreeModel *tree, QObject *parent = nullptr);
 
-    // Replaces every row; `lines` holds the rows' lines back to back.
-    void setRows(QVector<Row> rows, QString lines);
+    // Shows the results of a search over the tree's codes as they are now
+    // (each hit's item counts the codes in the tree's order).
+    void setResults(CodeSearch::Results results);
+    void clear();
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -34,6 +35,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    QVector<Row> m_rows;
-    QString m_lines;
+    QModelIndex treeIndex(const CodeSearch::Hit &hit) const;
+
+    const CodeTreeModel *m_tree;
+    QVector<int> m_firstRows; // the item of each category's first code
+    CodeSearch::Results m_results;
 };

@@ -54,7 +54,7 @@ void frmSearch::createControls()
     m_chkRegex = new QCheckBox(QStringLiteral("正则表达式"), this);
     m_lstResults = new QTreeView(this);
     m_lblCount = new QLabel(this);
-    m_model = new SearchResultsModel(this);
+    m_model = new SearchResultsModel(m_owner->codeTree(), this);
     m_lstResults->setModel(m_model);
     m_lstResults->setRootIsDecorated(false);
     m_lstResults->setUniformRowHeights(true);
@@ -92,6 +92,21 @@ void frmSearch::createControls()
     connect(m_lstResults->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex &current) { activateRow(current); });
     m_txtSearch->installEventFilter(this);
+    // The rows name the tree's codes: a change of the tree outdates them.
+    const CodeTreeModel *tree = m_owner->codeTree();
+    connect(tree, &QAbstractItemModel::rowsInserted, this, &frmSearch::treeChanged);
+    connect(tree, &QAbstractItemModel::rowsRemoved, this, &frmSearch::treeChanged);
+    connect(tree, &QAbstractItemModel::rowsMoved, this, &frmSearch::treeChanged);
+    connect(tree, &QAbstractItemModel::dataChanged, this, &frmSearch::treeChanged);
+    connect(tree, &QAbstractItemModel::modelReset, this, &frmSearch::treeChanged);
+}
+
+void frmSearch::treeChanged()
+{
+    m_model->clear();
+    m_lblCount->clear();
+    m_lblCount->setToolTip({});
+    scheduleSearch();
 }
 
 bool frmSearch::eventFilter(QObject *watched, QEvent *event)
@@ -122,31 +137,19 @@ void frmSearch::startSearch()
     QString error;
     if (!search.setQuery(m_txtSearch->text(), { m_chkCase->isChecked(), m_chkRegex->isChecked() },
             &error)) {
-        m_model->setRows({}, {});
+        m_model->clear();
         m_lblCount->setText(error);
         return;
     }
     if (search.matchesNothing()) {
-        m_model->setRows({}, {});
+        m_model->clear();
         m_lblCount->clear();
         return;
     }
     // The codes in the tree's order, those added during this run included.
     const CodeTreeModel *tree = m_owner->codeTree();
-    QVector<QByteArray> fileNames;
-    fileNames.reserve(tree->codeCount());
-    for (int c = 0; c < tree->rowCount(); ++c) {
-        const QModelIndex category = tree->index(c, 0);
-        for (int r = 0; r < tree->rowCount(category); ++r)
-            fileNames << tree->index(r, 0, category).data(CodeTreeModel::FileNameRole).toByteArray();
-    }
-    m_firstRows.clear();
-    for (int c = 0, row = 0; c < tree->rowCount(); ++c) {
-        m_firstRows << row;
-        row += tree->rowCount(tree->index(c, 0));
-    }
-    m_codeCount = tree->codeCount();
-    m_job = std::make_unique<SearchJob>(search, m_owner->libraryFolder(), std::move(fileNames));
+    m_job = std::make_unique<SearchJob>(
+        search, m_owner->libraryFolder(), tree->fileNamesInTreeOrder());
     m_jobStarted = QDateTime::currentMSecsSinceEpoch();
     m_poll->start();
 }
@@ -167,25 +170,9 @@ void frmSearch::checkJob()
 
 void frmSearch::takeResults()
 {
-    const CodeTreeModel *tree = m_owner->codeTree();
-    // A code added while the search ran: the rows would not name theirs.
-    if (tree->codeCount() != m_codeCount) {
-        startSearch();
-        return;
-    }
     CodeSearch::Results &results = m_job->results();
-    const QVector<int> &firstRow = m_firstRows;
-    QVector<SearchResultsModel::Row> rows;
-    rows.reserve(results.hits.size());
-    for (const CodeSearch::Hit &hit : results.hits) {
-        const int c = int(std::upper_bound(firstRow.begin(), firstRow.end(), hit.item)
-                              - firstRow.begin())
-            - 1;
-        const QModelIndex category = tree->index(c, 0);
-        rows.append({ tree->index(hit.item - firstRow[c], 0, category).data().toString(),
-            category.data().toString(), hit });
-    }
-    QString text = rows.isEmpty() ? tr("没有找到") : tr("找到 %1 个代码").arg(rows.size());
+    const qsizetype found = results.hits.size();
+    QString text = found == 0 ? tr("没有找到") : tr("找到 %1 个代码").arg(found);
     QStringList unreadable;
     for (const SkippedFile &file : results.unreadable)
         unreadable << tr("%1：%2").arg(printableText(file.fileName), printableText(file.reason));
@@ -193,7 +180,7 @@ void frmSearch::takeResults()
         text += tr("，%1 个文件无法读取").arg(unreadable.size());
     m_lblCount->setText(text);
     m_lblCount->setToolTip(unreadable.join(u'\n'));
-    m_model->setRows(std::move(rows), std::move(results.lines));
+    m_model->setResults(std::move(results));
     m_job.reset();
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QVector>
 #include <memory>
 
 class QCheckBox;
@@ -32,6 +31,7 @@ protected:
 private:
     void createControls();
     void scheduleSearch();
+    void treeChanged();
     void checkJob();
     void takeResults();
     void activateRow(const QModelIndex &index);
@@ -47,6 +47,4 @@ private:
     QTimer *m_poll = nullptr; // while a search runs
     std::unique_ptr<SearchJob> m_job;
     qint64 m_jobStarted = 0;
-    QVector<int> m_firstRows; // the tree row of each category's first code
-    int m_codeCount = 0; // codes in the tree when the search started
 };

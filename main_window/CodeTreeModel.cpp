@@ -208,6 +208,17 @@ QStringList CodeTreeModel::codesInFiles(const QList<QByteArray> &fileNames) cons
     return names;
 }
 
+QVector<QByteArray> CodeTreeModel::fileNamesInTreeOrder() const
+{
+    QVector<QByteArray> names;
+    names.reserve(codeCount());
+    for (const Category &category : m_categories) {
+        for (const qint32 code : category.codes)
+            names << fileNameOf(code);
+    }
+    return names;
+}
+
 QModelIndex CodeTreeModel::indexOfKey(const QString &key) const
 {
     if (const int category = categoryOf(key); category >= 0)

@@ -53,6 +53,8 @@ public:
     bool removeCode(const QString &name);
     // The codes whose node was read from or written to one of these files.
     QStringList codesInFiles(const QList<QByteArray> &fileNames) const;
+    // The file of every code, categories in their order, codes as listed.
+    QVector<QByteArray> fileNamesInTreeOrder() const;
 
     bool containsKey(const QString &key) const;
     QModelIndex indexOfKey(const QString &key) const;

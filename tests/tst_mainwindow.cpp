@@ -13,6 +13,7 @@
 #include "frmNewCode.h"
 #include "frmSearch.h"
 
+#include <QAbstractItemModelTester>
 #include <QtWidgets>
 
 using namespace TestLibrary;
@@ -49,9 +50,8 @@ private slots:
     void searchWindowShowsWhatItFinds()
     {
         m_window->show();
-        auto *open = m_window->findChild<QAction *>(QStringLiteral("actSearch"));
-        QCOMPARE(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+F")));
-        open->trigger();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keyClick(m_window.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
         auto *search = m_window->findChild<frmSearch *>(QStringLiteral("frmSearch"));
         QVERIFY(search && search->isVisible());
         QCOMPARE(search->windowTitle(), QStringLiteral("搜索全部代码"));
@@ -77,6 +77,70 @@ private slots:
         m_window->showSearchWindow();
         QCOMPARE(m_window->findChildren<frmSearch *>().size(), 1);
         QCOMPARE(query->text(), QStringLiteral("ｄａｔａ"));
+    }
+
+    // Rows come in the tree's order and name the tree's codes; a file that
+    // cannot be read is counted and named; a code added is searched too.
+    void searchRowsFollowTheTree()
+    {
+        QTemporaryDir dir;
+        for (const QString &file : entries(m_dir.path()))
+            QVERIFY(QFile::copy(m_dir.filePath(file), dir.filePath(file)));
+        QVERIFY(writeCode(dir.path(), "mul.cod", record("乘法", "运算子程序", "second")));
+        m_window = std::make_unique<frmMain>(dir.path());
+        m_window->show();
+        m_window->showSearchWindow();
+        auto *search = m_window->findChild<frmSearch *>();
+        auto *view = child<QTreeView>(search, QStringLiteral("lstResults"));
+        QAbstractItemModelTester tester(
+            view->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        auto *count = child<QLabel>(search, QStringLiteral("lblCount"));
+        QVERIFY(QFile::remove(dir.filePath("add.cod")));
+        child<QLineEdit>(search, QStringLiteral("txtSearch"))->setText(QStringLiteral("SECOND"));
+        QTRY_COMPARE(count->text(), QStringLiteral("找到 2 个代码，1 个文件无法读取"));
+        QVERIFY(count->toolTip().startsWith(QStringLiteral("add.cod：")));
+        const auto rows = [view] {
+            QStringList shown;
+            for (int row = 0; row < view->model()->rowCount(); ++row) {
+                for (int column = 0; column < 4; ++column)
+                    shown << view->model()->index(row, column).data().toString();
+            }
+            return shown.join(u' ');
+        };
+        QCOMPARE(rows(), QStringLiteral("乘法 运算子程序 说明 second 减法 逻辑操作 说明 second"));
+        QVERIFY(writeCode(dir.path(), "div.cod", record("除法", "代码转换", "Second")));
+        QVERIFY(m_window->codeTree()->addCode({ QStringLiteral("代码转换"), QStringLiteral("除法"),
+            "div.cod", QStringLiteral("div.cod") }));
+        QTRY_COMPARE(count->text(), QStringLiteral("找到 3 个代码，1 个文件无法读取"));
+        QCOMPARE(rows(),
+            QStringLiteral("乘法 运算子程序 说明 second 除法 代码转换 说明 Second "
+                           "减法 逻辑操作 说明 second"));
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("QPainter")));
+        view->grab(); // the bold match leaves the painter as it found it
+    }
+
+    // The tab order follows the layout: each control lies below the one
+    // before it, or beside it on its right, and none covers another.
+    void searchWindowReadsInTabOrder()
+    {
+        m_window->showSearchWindow();
+        auto *search = m_window->findChild<frmSearch *>();
+        QVERIFY(QTest::qWaitForWindowExposed(search));
+        QWidget *previous = nullptr;
+        for (const char *name : { "txtSearch", "chkCase", "chkRegex", "lstResults", "lblCount" }) {
+            QWidget *control = child(search, QString::fromLatin1(name));
+            QVERIFY2(!control->accessibleName().isEmpty(), name);
+            if (previous) {
+                const QRect before = previous->geometry(), now = control->geometry();
+                QVERIFY2(!before.intersects(now), name);
+                QVERIFY2(now.top() >= before.bottom()
+                        || (now.left() > before.right() && now.top() == before.top()),
+                    name);
+                if (control->focusPolicy() != Qt::NoFocus)
+                    QCOMPARE(previous->nextInFocusChain(), control);
+            }
+            previous = control;
+        }
     }
 
     void resizeRule_data()

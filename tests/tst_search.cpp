@@ -57,6 +57,7 @@ void tst_search::rules_data()
     QTest::newRow("blank") << " \u3000 \"\"" << false << false << false << 0 << "";
     QTest::newRow("regex across a break")
         << "equ \\d+h\\nbuf" << false << true << true << decls << "DATA EQU 30H";
+    QTest::newRow("blank regex") << " \t" << false << true << false << 0 << "";
     QTest::newRow("regex keeps case when asked") << "equ" << true << true << false << 0 << "";
     QTest::newRow("regex as one term")
         << "a,r\\d" << false << true << true << comments << "MOV A,R0";
