@@ -170,7 +170,8 @@ void frmSearch::checkJob()
 
 void frmSearch::takeResults()
 {
-    CodeSearch::Results &results = m_job->results();
+    const std::unique_ptr<SearchJob> done = std::move(m_job);
+    CodeSearch::Results &results = done->results();
     const qsizetype found = results.hits.size();
     QString text = found == 0 ? tr("没有找到") : tr("找到 %1 个代码").arg(found);
     QStringList unreadable;
@@ -181,7 +182,6 @@ void frmSearch::takeResults()
     m_lblCount->setText(text);
     m_lblCount->setToolTip(unreadable.join(u'\n'));
     m_model->setResults(std::move(results));
-    m_job.reset();
 }
 
 void frmSearch::activateRow(const QModelIndex &index)

@@ -3,6 +3,7 @@
 #include "AsmText.h"
 #include "CodeRecord.h"
 #include "CodeTreeModel.h"
+#include "ExportTarget.h"
 #include "LogLine.h"
 #include "MessageBoxes.h"
 #include "SystemError.h"
@@ -41,14 +42,22 @@ CodeExport::CodeExport(frmMain *window)
 {
 }
 
-bool CodeExport::write(const QModelIndex &node, const QString &path, QString *error) const
+bool CodeExport::textOf(const QModelIndex &node, QByteArray *text, QString *error) const
 {
     CodeRecord record;
     if (!m_window->readCode(node, &record, error))
         return false;
+    *text = AsmText::fromRecord(record).toUtf8();
+    return true;
+}
+
+bool CodeExport::write(const QModelIndex &node, const QString &path, QString *error) const
+{
+    QByteArray bytes;
+    if (!textOf(node, &bytes, error))
+        return false;
     QSaveFile file(path);
     errno = 0;
-    const QByteArray bytes = AsmText::fromRecord(record).toUtf8();
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return true;
     *error = errno != 0 ? systemErrorText(errno) : file.errorString();
@@ -79,13 +88,19 @@ void CodeExport::exportCategory(const QModelIndex &category)
     if (folder.isEmpty())
         return;
     m_folder = folder;
-    const QDir dir(folder);
+    ExportTarget target;
+    QString error;
+    if (!target.open(folder, false, &error)) {
+        logLine(error);
+        MessageBoxes::warning(m_window, title, error);
+        return;
+    }
     const QAbstractItemModel *model = category.model();
     const int count = model->rowCount(category);
     QStringList existing;
     for (int row = 0; row < count; ++row) {
         const QString name = textFileName(model->index(row, 0, category));
-        if (QFileInfo::exists(dir.filePath(name)))
+        if (target.exists(QFile::encodeName(name)))
             existing << name;
     }
     const bool replace = existing.isEmpty()
@@ -108,16 +123,19 @@ void CodeExport::exportCategory(const QModelIndex &category)
         progress.setValue(row);
         const QModelIndex node = model->index(row, 0, category);
         const QString name = textFileName(node);
-        QString error;
         if (!replace && existing.contains(name)) {
             kept << name;
             continue;
         }
         // Two code files may give one text file ("x" and "x.cod").
-        if (written.contains(name))
-            error = tr("另一个代码已导出为“%1”").arg(name);
-        if (error.isEmpty() && write(node, dir.filePath(name), &error)) {
+        error = written.contains(name) ? tr("另一个代码已导出为“%1”").arg(name) : QString();
+        QByteArray text;
+        bool taken = false; // a file that appeared since the question is kept
+        if (error.isEmpty() && textOf(node, &text, &error)
+            && target.write(QFile::encodeName(name), text, replace, &taken, &error)) {
             written << name;
+        } else if (taken) {
+            kept << name;
         } else {
             failed << tr("“%1”：%2").arg(node.data().toString(), error);
         }

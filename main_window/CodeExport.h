@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+class QByteArray;
+
 class QModelIndex;
 class frmMain;
 
@@ -20,6 +22,9 @@ public:
     void exportCategory(const QModelIndex &category);
 
 private:
+    // One code's text file as UTF-8; false, with *error, when it cannot be
+    // read.
+    bool textOf(const QModelIndex &node, QByteArray *text, QString *error) const;
     // Writes one code's text file; false, with *error, when it cannot be
     // read or written.
     bool write(const QModelIndex &node, const QString &path, QString *error) const;

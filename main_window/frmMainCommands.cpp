@@ -68,8 +68,7 @@ void frmMain::mnuAbout_Click()
 
 void frmMain::mnuExit_Click()
 {
-    close();
-    QCoreApplication::quit();
+    close(); // closing the main window ends the program
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -53,14 +53,6 @@ QStringList splitTerms(const QString &query)
     return terms;
 }
 
-// English letters from the most to the least frequent: a rarer letter is a better anchor.
-int letterRarity(char16_t c)
-{
-    static const char kOrder[] = "etaoinshrdlcumwfgypbvkjxqz";
-    const char *at = c < 0x80 ? std::strchr(kOrder, char(c | 0x20)) : nullptr;
-    return at && c != 0 ? int(at - kOrder) : 26;
-}
-
 bool holdsAny(const char *bytes, qsizetype size, const QVector<QByteArray> &needles)
 {
     for (const QByteArray &needle : needles) {
@@ -160,15 +152,12 @@ bool CodeSearch::setQuery(const QString &query, Options options, QString *error)
         Term term;
         term.folded = text;
         TextFolding::foldInPlace(&term.folded, caseless);
-        // The character with the fewest encodings, and of those the rarest.
-        int best = kMostAnchors + 1;
+        // The first character with the fewest encodings.
         for (QChar c : std::as_const(term.folded)) {
             if (c == u' ' || c == u'\n' || c.unicode() == 0 || c == QChar::ReplacementCharacter)
                 continue;
             QVector<QByteArray> anchors = TextFolding::encodingsOf(c.unicode(), caseless);
-            const int cost = int(anchors.size()) * 27 + 26 - letterRarity(c.unicode());
-            if (!term.anchored || cost < best) {
-                best = cost;
+            if (!term.anchored || anchors.size() < term.anchors.size()) {
                 term.anchors = std::move(anchors);
                 term.anchored = true;
             }

@@ -220,14 +220,6 @@ Writer::Writer(QIODevice *device)
     m_buffer += "\",\"version\":" + QByteArray::number(kVersion) + ",\"codes\":[";
 }
 
-Writer::~Writer()
-{
-    if (!m_finished) {
-        QString ignored;
-        finish(&ignored);
-    }
-}
-
 QString Writer::add(QByteArrayView fileName, const char *bytes, qsizetype size)
 {
     m_buffer += m_count++ > 0 ? ",\n{" : "\n{";

@@ -50,7 +50,8 @@ QString lossReason(const char *bytes, qsizetype size);
 class Writer {
 public:
     explicit Writer(QIODevice *device);
-    ~Writer();
+    // A document never finished is left as it is: incomplete, and refused
+    // when read.
     Writer(const Writer &) = delete;
     Writer &operator=(const Writer &) = delete;
 

@@ -30,7 +30,6 @@ bool LibraryCatalog::read(const QString &folder, QString *error)
     // names are views into the scan, which outlives the set.
     const int categoryCount = int(Categories::treeOrder().size());
     QSet<QStringView> placed;
-    placed.reserve(scan.codes.size());
     QVector<QVector<const CodeHead *>> perCategory(categoryCount);
     for (const CodeHead &head : scan.codes) {
         const QString why = CodePlacement::refusalAtStartup(

@@ -272,7 +272,7 @@ private slots:
         const QString a1600(1600, 'a');
         const auto row
             = [](const char *title, const AddStep &step) { QTest::newRow(title) << step; };
-        row("new code", { "x", "其他", "第一行\n第二行", "", "x.cod" });
+        row("new code, first category", { "x", "运算子程序", "第一行\n第二行", "", "x.cod" });
         row("spaces around", { "  x  ", "其他", "", "", "x.cod" });
         row("parent folder", { "../x", "其他", "", "“.”", "" });
         row("spaces only", { "   ", "其他", "", "不能为空", "" });

@@ -72,6 +72,12 @@ private slots:
                      ->textCursor()
                      .selectedText(),
             QStringLiteral("DATA"));
+        // The rows stay as found; Enter on the row shows its code again.
+        QTest::qWait(400);
+        QCOMPARE(rows->currentIndex().row(), 0);
+        child<QPlainTextEdit>(m_window.get(), QStringLiteral("txtComments"))->setPlainText("x");
+        QTest::keyClick(rows, Qt::Key_Return);
+        QVERIFY(text("txtComments").startsWith(QStringLiteral("说明一")));
         QTest::keyClick(search, Qt::Key_Escape);
         QVERIFY(!search->isVisible());
         m_window->showSearchWindow();

@@ -23,6 +23,7 @@ class TestTreeMenu : public QObject {
     QStringList m_told;
     Answers m_answers;
     QStringList m_filled;
+    QString m_exportAs; // the file a save dialog is given; else the folder "dir"
     std::function<void(QDialog *)> m_onDialog;
 
     QTreeView *tree() const { return child<QTreeView>(m_window.get(), "tvCodes"); }
@@ -42,6 +43,9 @@ class TestTreeMenu : public QObject {
             QAbstractButton *button
                 = box->button(m_answers.isEmpty() ? QMessageBox::Yes : m_answers.takeFirst());
             (button ? button : box->buttons().first())->click();
+        } else if (auto *files = qobject_cast<QFileDialog *>(modal); files && files->isVisible()) {
+            files->selectFile(m_exportAs.isEmpty() ? m_dir->filePath("dir") : m_exportAs);
+            static_cast<QDialog *>(files)->accept(); // as the Choose button does
         } else if (auto *dialog = qobject_cast<frmNewCode *>(modal); dialog && m_onDialog) {
             m_filled.clear();
             for (const char *name : { "txtName", "cmbCategory", kPanes[0], kPanes[1], kPanes[2] }) {
@@ -77,7 +81,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         tree()->expandAll();
         tree()->setFocus();
-        m_told.clear(), m_filled.clear();
+        m_told.clear(), m_filled.clear(), m_exportAs.clear();
         m_onDialog = [](QDialog *) {};
         connect(&m_answerer, &QTimer::timeout, this, &TestTreeMenu::answer, Qt::UniqueConnection);
         m_answerer.start(5);
@@ -140,6 +144,54 @@ private slots:
         pane->selectAll();
         QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), "NOP");
+        // A code whose file is gone is told, on screen and in one line.
+        QVERIFY(QFile::remove(m_library + "/add.cod"));
+        const StderrCapture stderrText;
+        tree()->setFocus();
+        QTest::keyClick(tree(), Qt::Key_C, Qt::ControlModifier);
+        QTRY_COMPARE(m_told.size(), 1);
+        QVERIFY(m_told.at(0).startsWith("无法读取代码“加法”："));
+        QCOMPARE(stderrText.text(), "quillbank: " + m_told.at(0) + "\n");
+        QCOMPARE(QGuiApplication::clipboard()->text(), "NOP");
+    }
+
+    // A category's codes, one text file each, into a folder: a file there
+    // is replaced only when the user says so, and the report tells.
+    void exportCategory_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("replace") << QMessageBox::Yes << "已把“逻辑操作”的 2 个代码导出到文件夹“%1”。";
+        QTest::newRow("keep") << QMessageBox::No
+                              << "已把“逻辑操作”的 1 个代码导出到文件夹“%1”。\n"
+                                 "保留了 1 个已有的文件，没有导出这些代码。";
+    }
+    void exportCategory()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(QString, report);
+        const QString folder = m_dir->filePath("dir");
+        QVERIFY(writeFile(folder, "add.asm", "old"));
+        m_answers = { answer };
+        tree()->setCurrentIndex(node("逻辑操作"));
+        tree()->findChild<QAction *>("mnuExportCategory")->trigger();
+        QTRY_COMPARE(m_told.size(), 2);
+        QVERIFY(m_told.at(0).contains("add.asm"));
+        QCOMPARE(m_told.at(1), report.arg(QDir::toNativeSeparators(folder)));
+        QCOMPARE(readFile(folder + "/add.asm") == "old", answer == QMessageBox::No);
+        QVERIFY(readFile(folder + "/sub.asm").startsWith(";; 说明"));
+        QCOMPARE(TestLibrary::entries(folder), QStringList({ "add.asm", "sub.asm" }));
+    }
+
+    // One code through the save dialog: written, and nothing to tell.
+    void exportCode()
+    {
+        m_exportAs = m_dir->filePath("dir/加法.asm");
+        tree()->setCurrentIndex(node("加法"));
+        tree()->findChild<QAction *>("mnuExportCode")->trigger();
+        QTRY_VERIFY(readFile(m_exportAs).contains("MOV B,#2"));
+        QTest::qWait(50);
+        QVERIFY(m_told.isEmpty());
     }
 
     // A code filled into the dialog and added under its own name in

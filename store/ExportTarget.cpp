@@ -41,7 +41,7 @@ int ExportTarget::createTemporary(QString *error)
 {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        m_temporary = ".quillbank-cli-" + QByteArray::number(qint64(getpid())) + '-'
+        m_temporary = ".quillbank-export-" + QByteArray::number(qint64(getpid())) + '-'
             + QByteArray::number(counter++) + ".tmp";
         const int fd
             = openat(m_fd, m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
