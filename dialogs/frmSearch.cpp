@@ -120,19 +120,23 @@ bool frmSearch::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
+void frmSearch::abandonSearch()
+{
+    m_job.reset(); // waits for its thread, which ends within one chunk
+    m_poll->stop();
+}
+
 void frmSearch::scheduleSearch()
 {
     // A change abandons the search that runs.
-    m_job.reset();
-    m_poll->stop();
+    abandonSearch();
     m_delay->start();
 }
 
 void frmSearch::startSearch()
 {
     m_delay->stop();
-    m_job.reset();
-    m_poll->stop();
+    abandonSearch();
     CodeSearch search;
     QString error;
     if (!search.setQuery(m_txtSearch->text(), { m_chkCase->isChecked(), m_chkRegex->isChecked() },

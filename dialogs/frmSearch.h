@@ -30,6 +30,7 @@ protected:
 
 private:
     void createControls();
+    void abandonSearch();
     void scheduleSearch();
     void treeChanged();
     void checkJob();
