@@ -86,37 +86,34 @@ int exportJson(const QString &path, bool force, CliLibrary &library)
                                               .arg(QDir::toNativeSeparators(path)));
         return NothingOrProblems;
     }
-    const int fd = target.createTemporary(&why);
-    QFile file;
-    if (fd < 0 || !file.open(fd, QIODevice::WriteOnly)) {
-        error(QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), why));
-        return NothingOrProblems;
-    }
     QStringList lossy;
-    {
+    const CatalogCode *unreadable = nullptr;
+    const auto content = [&](int fd) {
+        QFile file;
+        if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+            return false;
         JsonArchive::Writer writer(&file);
         QByteArray bytes;
         for (const CatalogCode &code : library.catalog().codes()) {
             if (!library.readBytes(code.fileName, &bytes, &why)) {
-                target.discard(fd);
-                error(QStringLiteral("无法读取代码“%1”：%2").arg(code.name, why));
-                return LibraryUnreadable;
+                unreadable = &code;
+                return false;
             }
             const QString loss = writer.add(code.fileName, bytes);
             if (!loss.isEmpty())
                 lossy << QStringLiteral("“%1”：%2")
                              .arg(FileList::decodeFileName(code.fileName), loss);
         }
-        if (!writer.finish(&why) || !file.flush()) {
-            target.discard(fd);
-            error(QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), why));
-            return NothingOrProblems;
-        }
-    }
-    file.close();
+        return writer.finish() && file.flush();
+    };
     bool taken = false;
-    if (!target.place(fd, fileName, force, &taken, &why)) {
-        error(QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), why));
+    QString failure;
+    if (!target.write(fileName, content, force, &taken, &failure)) {
+        if (unreadable) {
+            error(QStringLiteral("无法读取代码“%1”：%2").arg(unreadable->name, why));
+            return LibraryUnreadable;
+        }
+        error(QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), failure));
         return NothingOrProblems;
     }
     for (const QString &file : lossy)

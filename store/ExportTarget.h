@@ -2,6 +2,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
+#include <memory>
+
+class FolderHandle;
 
 // The folder an export writes into, held open: each file is written whole
 // into a temporary file there and then given its name, never replacing a
@@ -9,7 +13,7 @@
 // half-written file is ever left under a real name.
 class ExportTarget {
 public:
-    ExportTarget() = default;
+    ExportTarget();
     ~ExportTarget();
     ExportTarget(const ExportTarget &) = delete;
     ExportTarget &operator=(const ExportTarget &) = delete;
@@ -19,18 +23,14 @@ public:
     bool open(const QString &folder, bool create, QString *error);
     bool exists(const QByteArray &fileName) const;
 
-    // A new temporary file's descriptor, or -1 with *error.
-    int createTemporary(QString *error);
-    // Gives the temporary file its name and closes it; on failure, or when
-    // the name is taken and !replace, removes it. *taken tells the latter.
-    bool place(int fd, const QByteArray &fileName, bool replace, bool *taken, QString *error);
-    // Writes a whole file.
+    // Writes a whole file, its content written into the descriptor given to
+    // `content` (false, with errno set, when it cannot). *taken tells that
+    // the name was taken and !replace; nothing is written then.
+    bool write(const QByteArray &fileName, const std::function<bool(int fd)> &content,
+        bool replace, bool *taken, QString *error);
     bool write(const QByteArray &fileName, const QByteArray &bytes, bool replace, bool *taken,
         QString *error);
-    // Removes the temporary file of a write that was given up.
-    void discard(int fd);
 
 private:
-    int m_fd = -1;
-    QByteArray m_temporary; // the open temporary file's name
+    std::unique_ptr<FolderHandle> m_folder;
 };

@@ -252,17 +252,12 @@ void Writer::flushIfFull()
     m_buffer.clear();
 }
 
-bool Writer::finish(QString *error)
+bool Writer::finish()
 {
-    if (!m_finished) {
-        m_finished = true;
-        m_buffer += "\n]}\n";
-        if (!m_failed && m_device->write(m_buffer) != m_buffer.size())
-            m_failed = true;
-        m_buffer.clear();
-    }
-    if (m_failed && error)
-        *error = QStringLiteral("写入失败，文件不完整");
+    m_buffer += "\n]}\n";
+    if (!m_failed && m_device->write(m_buffer) != m_buffer.size())
+        m_failed = true;
+    m_buffer.clear();
     return !m_failed;
 }
 

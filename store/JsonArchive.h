@@ -63,9 +63,9 @@ public:
     {
         return add(fileName, bytes.constData(), bytes.size());
     }
-    // Ends the document and writes what is left; false, with *error, when
-    // any write failed.
-    bool finish(QString *error);
+    // Ends the document and writes what is left; false when any write
+    // failed. Called once, last.
+    bool finish();
 
 private:
     void flushIfFull();
@@ -74,7 +74,6 @@ private:
     QByteArray m_buffer;
     int m_count = 0;
     bool m_failed = false;
-    bool m_finished = false;
 };
 
 // Reads a document that Writer wrote (or one edited by hand); false, with

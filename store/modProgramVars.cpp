@@ -26,26 +26,6 @@ namespace {
                          : (slash == 0 ? QByteArray("/") : path.left(slash));
     }
 
-    bool writeAll(int fd, const char *data, qsizetype size, int *errorNumber)
-    {
-        while (size > 0) {
-            const ssize_t n = fileOps().write(fd, data, size_t(size));
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                *errorNumber = errno;
-                return false;
-            }
-            if (n == 0) {
-                *errorNumber = EIO;
-                return false;
-            }
-            data += n;
-            size -= n;
-        }
-        return true;
-    }
-
     // A name relative to dirFd as a path that the path-based calls take.
     QByteArray pathIn(int dirFd, const QByteArray &folder, const QByteArray &name)
     {
@@ -145,22 +125,36 @@ namespace {
 
 } // namespace
 
-SaveResult SaveCodeRecordAt(const CodeRecord &record, const SaveTarget &target, QString *error)
+bool WriteAll(int fd, const QByteArray &bytes)
 {
-    QByteArray bytes;
-    if (!record.toBytes(&bytes, error))
-        return SaveResult::Failed;
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = fileOps().write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            errno = n < 0 ? errno : EIO;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
 
+SaveResult SaveFileAt(const SaveTarget &target, const FileContent &content, QString *error)
+{
     QByteArray tempName;
     int errorNumber = 0;
     const int fd = openTemporary(target.dirFd, target.folder, &tempName, &errorNumber);
     if (fd < 0) {
-        *error = QStringLiteral("无法在代码库文件夹中写入（%1）").arg(systemErrorText(errorNumber));
+        *error = QStringLiteral("无法在文件夹中写入（%1）").arg(systemErrorText(errorNumber));
         return SaveResult::Failed;
     }
     if (target.keepAccessOf)
         keepAccess(fd, *target.keepAccessOf);
-    bool ok = writeAll(fd, bytes.constData(), bytes.size(), &errorNumber);
+    errno = 0;
+    bool ok = content(fd);
+    if (!ok)
+        errorNumber = errno != 0 ? errno : EIO;
     if (ok && fileOps().fsync(fd) != 0) {
         errorNumber = errno;
         ok = false;
@@ -186,11 +180,19 @@ SaveResult SaveCodeRecordAt(const CodeRecord &record, const SaveTarget &target, 
         fileOps().unlink(tempPath.constData());
         if (target.noReplace && errorNumber == EEXIST)
             return SaveResult::NameTaken;
-        *error = QStringLiteral("写入代码文件失败（%1）").arg(systemErrorText(errorNumber));
+        *error = QStringLiteral("写入文件失败（%1）").arg(systemErrorText(errorNumber));
         return SaveResult::Failed;
     }
     syncFolder(target.dirFd, target.folder);
     return SaveResult::Saved;
+}
+
+SaveResult SaveCodeRecordAt(const CodeRecord &record, const SaveTarget &target, QString *error)
+{
+    QByteArray bytes;
+    if (!record.toBytes(&bytes, error))
+        return SaveResult::Failed;
+    return SaveFileAt(target, [&bytes](int fd) { return WriteAll(fd, bytes); }, error);
 }
 
 bool SaveCodeRecord(const CodeRecord &record, const QByteArray &path, QString *error)

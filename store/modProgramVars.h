@@ -20,7 +20,7 @@ namespace modProgramVars {
 bool SaveCodeRecord(const CodeRecord &record, const QByteArray &path, QString *error);
 bool SaveCodeRecord(const CodeRecord &record, const QString &path, QString *error);
 
-// Where and how SaveCodeRecordAt writes.
+// Where and how SaveFileAt and SaveCodeRecordAt write.
 struct SaveTarget {
     int dirFd = AT_FDCWD; // the folder, held open
     QByteArray folder; // the folder's path, when dirFd is AT_FDCWD
@@ -36,6 +36,14 @@ enum class SaveResult { Saved, NameTaken, Stopped, Failed };
 // appeared (noReplace); Stopped: stillAsAgreed said no. Nothing changes
 // unless the result is Saved.
 SaveResult SaveCodeRecordAt(const CodeRecord &record, const SaveTarget &target, QString *error);
+
+// Writes what `content` writes into the descriptor it is given as the
+// whole new file, with the choices and results above; `content` returns
+// false, with errno set, when it cannot write it all.
+using FileContent = std::function<bool(int fd)>;
+SaveResult SaveFileAt(const SaveTarget &target, const FileContent &content, QString *error);
+// Writes all of `bytes` to fd; false, with errno set, when it cannot.
+bool WriteAll(int fd, const QByteArray &bytes);
 
 // Reads the record of the file at path. Never creates a file, never blocks
 // on a special file.

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QBuffer device(&json);
     device.open(QIODevice::WriteOnly);
     JsonArchive::Writer writer(&device);
-    FUZZ_CHECK(writer.add(name, name).isEmpty() == lossless && writer.finish(&error));
+    FUZZ_CHECK(writer.add(name, name).isEmpty() == lossless && writer.finish());
     QVector<JsonArchive::ArchivedCode> codes;
     FUZZ_CHECK(JsonArchive::read(json, &codes, &error) && codes.size() == 1);
     FUZZ_CHECK(codes[0].fileName == name && (!lossless || codes[0].record.toBytes(&saved, &error)));
