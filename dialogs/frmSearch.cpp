@@ -80,9 +80,6 @@ void frmSearch::createControls()
     layout->setColumnStretch(2, 1);
     layout->addWidget(m_lstResults, 2, 0, 1, 3);
     layout->addWidget(m_lblCount, 3, 0, 1, 3);
-    setTabOrder(m_txtSearch, m_chkCase);
-    setTabOrder(m_chkCase, m_chkRegex);
-    setTabOrder(m_chkRegex, m_lstResults);
 
     connect(m_txtSearch, &QLineEdit::textChanged, this, &frmSearch::scheduleSearch);
     connect(m_txtSearch, &QLineEdit::returnPressed, this, &frmSearch::startSearch);

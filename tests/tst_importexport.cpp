@@ -22,6 +22,15 @@ QByteArray gbk(const QString &text)
 }
 } // namespace
 
+// A device whose first write fails.
+struct FailingOnce : QBuffer {
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        return std::exchange(failed, true) ? QBuffer::writeData(data, size) : -1;
+    }
+    bool failed = false;
+};
+
 class TestImportExport : public QObject {
     Q_OBJECT
 private slots:
@@ -138,6 +147,52 @@ private slots:
             QCOMPARE(TestLibrary::bytes(codes[i].record), files[i][1]);
         }
         QVERIFY(!JsonArchive::read(json.chopped(3), &codes, &error) && !error.isEmpty());
+        // A device that fails once leaves the document unfinished.
+        FailingOnce failing;
+        failing.open(QIODevice::WriteOnly);
+        JsonArchive::Writer unfinished(&failing);
+        const QByteArray full = bytes(record("x", kOther, {}, {}, QString(1500, u'x')));
+        for (int i = 0; i < 800; ++i) // more than one block of output
+            unfinished.add(QByteArray::number(i), full);
+        QVERIFY(failing.failed && !unfinished.finish());
+    }
+
+    // A hand-edited archive is refused, saying where it goes wrong, or each
+    // code that cannot be stored as it stands is named with why.
+    void jsonRefusals_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("said"); // the error, or the first code's problem
+        const QByteArray head = "{\"format\":\"quillbank-codes\",\"version\":1,\"codes\":[";
+        const auto code = [](const QByteArray &file, const QByteArray &name, QByteArray more = {}) {
+            return "{\"file\":\"" + file + "\",\"name\":\"" + name + "\",\"category\":\"其他\","
+                + "\"code\":\"\",\"declarations\":\"\",\"comments\":\"\"" + more + "}";
+        };
+        const auto row = [](const char *title, const QByteArray &json, const char *said) {
+            QTest::newRow(title) << json << QString::fromUtf8(said);
+        };
+        row("not JSON", "[x]", "不是有效的 JSON 文件：第 2 个字节处有误");
+        const char *const other = "不是 Quillbank 导出的代码文件（第 1 版）";
+        row("other format", "{\"format\":\"x\",\"version\":1,\"codes\":[]}", other);
+        row("version 2", "{\"format\":\"quillbank-codes\",\"version\":2,\"codes\":[]}", other);
+        row("codes not a list", "{\"format\":\"quillbank-codes\",\"version\":1,\"codes\":{}}", other);
+        row("second code unnamed", head + code("a", "a") + ",{\"file\":\"b\"}]}",
+            "第 2 个代码缺少文字“name”");
+        row("bad base64", head + code("a", "a", ",\"fileBytes\":\"%%\"") + "]}",
+            "第 1 个代码的“fileBytes”不是 base64");
+        row("hidden file", head + code(".x", "x") + "]}", "文件名“.x”不能用作代码库中的文件名");
+        row("long name", head + code("a", QByteArray(65, 'n')) + "]}", "“名称”有 65 字节，超出了 64 字节");
+        row("fits", head + code("a", QByteArray(64, 'n')) + "]}", "");
+    }
+    void jsonRefusals()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, said);
+        QVector<JsonArchive::ArchivedCode> codes;
+        QString error;
+        const bool read = JsonArchive::read(json, &codes, &error);
+        QCOMPARE(read ? codes.first().problem : error, said);
+        QCOMPARE(codes.size(), int(read)); // nothing of a refused archive
     }
 
     // A messy folder gives the catalog the tree's codes and skips.

@@ -126,7 +126,8 @@ private slots:
     }
 
     // The tab order follows the layout: each control lies below the one
-    // before it, or beside it on its right, and none covers another.
+    // before it, or beside it on its right, and none covers another; the
+    // pattern and the results take the whole width, the options their own.
     void searchWindowReadsInTabOrder()
     {
         m_window->showSearchWindow();
@@ -146,6 +147,9 @@ private slots:
                     QCOMPARE(previous->nextInFocusChain(), control);
             }
             previous = control;
+            QVERIFY2(name[0] == 'c' ? control->width() == control->sizeHint().width()
+                                    : control->width() > search->width() * 9 / 10,
+                name);
         }
     }
 
