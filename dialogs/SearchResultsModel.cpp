@@ -47,7 +47,7 @@ int SearchResultsModel::columnCount(const QModelIndex &parent) const
 
 QVariant SearchResultsModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_results.hits.size())
+    if (!index.isValid())
         return {};
     const CodeSearch::Hit &hit = m_results.hits[index.row()];
     switch (role) {

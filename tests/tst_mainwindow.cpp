@@ -122,7 +122,22 @@ private slots:
             QStringLiteral("乘法 运算子程序 说明 second 除法 代码转换 说明 Second "
                            "减法 逻辑操作 说明 second"));
         QTest::failOnWarning(QRegularExpression(QStringLiteral("QPainter")));
-        view->grab(); // the bold match leaves the painter as it found it
+        view->setCurrentIndex(view->model()->index(0, 0));
+        // The bold match leaves the painter as it found it, and reads as a
+        // plain cell: the selection behind it, the text centred as beside it.
+        const QImage image = view->viewport()->grab().toImage();
+        const auto inked = [&](int column) {
+            const QRect cell = view->visualRect(view->model()->index(0, column));
+            const QColor back = image.pixelColor(cell.right() - 1, cell.center().y());
+            QList<int> rows;
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                for (int x = cell.left(); x < cell.left() + 60; ++x)
+                    rows << (image.pixelColor(x, y) != back ? y : -1);
+            rows.removeAll(-1);
+            return std::pair { back, rows.first() + rows.last() };
+        };
+        QCOMPARE(inked(3).first, inked(2).first);
+        QVERIFY(qAbs(inked(3).second - inked(2).second) < 4); // twice the centres' distance
     }
 
     // The tab order follows the layout: each control lies below the one
