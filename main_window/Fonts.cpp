@@ -49,7 +49,6 @@ void installSubstitutions()
     const QStringList song { "Noto Serif CJK SC", "AR PL UMing CN", "Noto Sans CJK SC" };
     QFont::insertSubstitutions(kTahoma, sans);
     QFont::insertSubstitutions(kSimSun, song);
-    QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
 }
 
 QFont windowFont()

@@ -2,13 +2,19 @@
 
 #include <cstdio>
 
+bool isControlCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F);
+}
+
 QString printableText(const QString &text)
 {
     QString out;
     out.reserve(text.size());
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+        if (isControlCharacter(c))
             out += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
         else if (u == 0x2028 || u == 0x2029)
             out += QStringLiteral("\\u") + QString::number(u, 16).toUpper();

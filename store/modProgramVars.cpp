@@ -2,6 +2,7 @@
 
 #include "CodePage936.h"
 #include "FileOps.h"
+#include "LogLine.h"
 #include "SystemError.h"
 
 #include <QFile>
@@ -128,7 +129,8 @@ namespace {
 bool WriteAll(int fd, const QByteArray &bytes)
 {
     for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = fileOps().write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t n
+            = fileOps().write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -192,7 +194,8 @@ SaveResult SaveCodeRecordAt(const CodeRecord &record, const SaveTarget &target, 
     QByteArray bytes;
     if (!record.toBytes(&bytes, error))
         return SaveResult::Failed;
-    return SaveFileAt(target, [&bytes](int fd) { return WriteAll(fd, bytes); }, error);
+    return SaveFileAt(
+        target, [&bytes](int fd) { return WriteAll(fd, bytes); }, error);
 }
 
 bool SaveCodeRecord(const CodeRecord &record, const QByteArray &path, QString *error)
@@ -258,8 +261,7 @@ bool CheckCodeName(const QString &codeName, QString *reason)
     if (codeName.endsWith(u'.'))
         return refuse(QStringLiteral("名称不能以“.”结尾。"));
     for (QChar c : codeName) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+        if (isControlCharacter(c))
             return refuse(QStringLiteral("名称不能包含控制字符。"));
         if (QStringView(u"/\\<>:\"|?*").contains(c))
             return refuse(QStringLiteral("名称不能包含以下字符：/ \\ < > : \" | ? *"));

@@ -175,13 +175,15 @@ private slots:
         const char *const other = "不是 Quillbank 导出的代码文件（第 1 版）";
         row("other format", "{\"format\":\"x\",\"version\":1,\"codes\":[]}", other);
         row("version 2", "{\"format\":\"quillbank-codes\",\"version\":2,\"codes\":[]}", other);
-        row("codes not a list", "{\"format\":\"quillbank-codes\",\"version\":1,\"codes\":{}}", other);
+        row("codes not a list", "{\"format\":\"quillbank-codes\",\"version\":1,\"codes\":{}}",
+            other);
         row("second code unnamed", head + code("a", "a") + ",{\"file\":\"b\"}]}",
             "第 2 个代码缺少文字“name”");
         row("bad base64", head + code("a", "a", ",\"fileBytes\":\"%%\"") + "]}",
             "第 1 个代码的“fileBytes”不是 base64");
         row("hidden file", head + code(".x", "x") + "]}", "文件名“.x”不能用作代码库中的文件名");
-        row("long name", head + code("a", QByteArray(65, 'n')) + "]}", "“名称”有 65 字节，超出了 64 字节");
+        row("long name", head + code("a", QByteArray(65, 'n')) + "]}",
+            "“名称”有 65 字节，超出了 64 字节");
         row("fits", head + code("a", QByteArray(64, 'n')) + "]}", "");
     }
     void jsonRefusals()
@@ -208,7 +210,7 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("sub"));
         LibraryCatalog catalog;
         QString error;
-        QVERIFY(catalog.read(dir.path(), &error));
+        QVERIFY(catalog.read(dir.path(), &error) && catalog.read(dir.path(), &error)); // anew
         frmMain window(dir.path());
         const CodeTreeModel *tree = window.codeTree();
         QStringList fromTree, fromCatalog;

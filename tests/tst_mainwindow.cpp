@@ -220,6 +220,11 @@ private slots:
         }
         QCOMPARE(child(m_window.get(), "txtCode")->geometry(), first);
         QCOMPARE(toolbar->height(), Twips::toPixels(810));
+        QCOMPARE(m_window->objectName() + u'/' + m_window->centralWidget()->objectName(),
+            QStringLiteral("frmMain/clientArea"));
+        QCOMPARE(QList<QSize>({ toolbar->iconSize(),
+                     child<QTreeView>(m_window.get(), "tvCodes")->iconSize() }),
+            QList<QSize>(2, QSize(33, 33))); // the image list's
         // Two sunken panels, the first taking what the second leaves.
         const auto *panel1 = child<QLabel>(m_window.get(), "Panel1");
         const auto *panel2 = child<QLabel>(m_window.get(), "Panel2");

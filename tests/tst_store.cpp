@@ -4,6 +4,7 @@
 #include "CodePage936.h"
 #include "CodeTreeModel.h"
 #include "LibraryFolder.h"
+#include "LogLine.h"
 #include "ScopedFileOps.h"
 #include "TestLibrary.h"
 #include "frmMain.h"
@@ -11,6 +12,7 @@
 
 #include <QTemporaryDir>
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace modProgramVars;
@@ -104,6 +106,13 @@ private slots:
         QVERIFY(kept.isNull() || CodeFileName(kept) == kept + ".cod");
     }
 
+    // A report about a file stays one line and says what is there.
+    void printable()
+    {
+        QCOMPARE(printableText(QString::fromUtf16(u"\x1f ~\x7f\x9f\xa0\u2028\u2029\u202f")),
+            QString::fromUtf16(u"\\x1F ~\\x7F\\x9F\xa0\\u2028\\u2029\u202f"));
+    }
+
     // Code page 936 both ways, as Windows writes it.
     void encoding_data()
     {
@@ -156,6 +165,10 @@ private slots:
         CodeRecord read;
         QString error;
         QVERIFY(ReadCodeRecord(QFile::encodeName(dir.filePath("s.cod")), &read, &error));
+        const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
+        QVERIFY(::mkfifo(fifo, 0644) == 0 && !ReadCodeRecord(fifo, &read, &error));
+        QCOMPARE(error, QStringLiteral("不是普通文件")); // and no wait for a writer
+        QVERIFY(ReadCodeRecord(QFile::encodeName(dir.filePath("s.cod")), &read, &error));
         for (int f = 0; f < CodeRecord::FieldCount; ++f) {
             const auto field = CodeRecord::Field(f);
             const int start = CodeRecord::offset(field), w = CodeRecord::width(field);
@@ -196,6 +209,8 @@ private slots:
                   QTest::newRow(title) << Interruption { true, 0, call, turns, saved };
               };
         row("no permission at open", ScopedFileOps::Open, { -EACCES, pass }, false);
+        row("temporary name taken", ScopedFileOps::Open, { -EEXIST, pass }, true);
+        row("interrupted open", ScopedFileOps::Open, { -EINTR, pass }, true);
         row("disk full at write", ScopedFileOps::Write, { 1000, -ENOSPC }, false);
         row("write writes nothing", ScopedFileOps::Write, { 0 }, false);
         row("i/o error at fsync", ScopedFileOps::Fsync, { -EIO, pass }, false);
