@@ -266,7 +266,7 @@ CodeSearch::Results CodeSearch::run(int folderFd, const QVector<QByteArray> &fil
         for (int i = begin; i < end; ++i) {
             if (cancel && cancel->load(std::memory_order_relaxed)) {
                 abandoned.store(true);
-                return false;
+                return;
             }
             qsizetype got = 0;
             QString error;
@@ -284,7 +284,6 @@ CodeSearch::Results CodeSearch::run(int folderFd, const QVector<QByteArray> &fil
         }
         if (progress)
             progress->fetch_add(end - begin, std::memory_order_relaxed);
-        return true;
     });
     Results results;
     results.finished = !abandoned.load();

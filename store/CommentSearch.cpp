@@ -45,9 +45,8 @@ CommentSearch CommentSearch::run(const FileList &files, const QString &text)
             chunk.record = QByteArray(buffer, got);
             int seen = first.load();
             while (i < seen && !first.compare_exchange_weak(seen, i)) { }
-            return false;
+            return;
         }
-        return true;
     });
     // Every chunk before the first match was read to its end.
     CommentSearch search;

@@ -48,7 +48,7 @@ QByteArrayView fieldBytes(const char *bytes, qsizetype size, CodeRecord::Field f
     qsizetype end = qBound(start, size, start + CodeRecord::width(field));
     while (end > start && bytes[end - 1] == ' ')
         --end;
-    return QByteArrayView(bytes + qMin(start, end), end - qMin(start, end));
+    return QByteArrayView(bytes + start, end - start);
 }
 
 // The field's text as UTF-8 in *utf8; true when it encodes back to the

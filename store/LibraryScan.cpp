@@ -121,7 +121,6 @@ LibraryScan LibraryScan::read(const FileList &files)
     std::vector<ChunkExtras> extras(size_t((n + kChunkSize - 1) / kChunkSize));
     ReaderThreads::forEachChunk(n, kChunkSize, [&](int chunk, int begin, int end) {
         readRange(files, dirFd, begin, end, heads.get(), &extras[size_t(chunk)]);
-        return true;
     });
     // Joined in list order.
     qsizetype length = 0;

@@ -28,16 +28,13 @@ namespace {
 } // namespace
 
 void forEachChunk(
-    int count, int chunkSize, const std::function<bool(int chunk, int begin, int end)> &work)
+    int count, int chunkSize, const std::function<void(int chunk, int begin, int end)> &work)
 {
     const int chunks = (count + chunkSize - 1) / chunkSize;
     std::atomic<int> next { 0 };
-    std::atomic<bool> stopped { false };
     // Runs the next chunk; false when none is left. *slow tells whether
     // the chunk waited on the disk.
     const auto runChunk = [&](bool *slow) {
-        if (stopped.load(std::memory_order_relaxed))
-            return false;
         const int chunk = next.fetch_add(1, std::memory_order_relaxed);
         if (chunk >= chunks)
             return false;
@@ -46,8 +43,7 @@ void forEachChunk(
         QElapsedTimer timer;
         timer.start();
         const long blocks = slow ? blocksRead() : 0;
-        if (!work(chunk, begin, end))
-            stopped.store(true, std::memory_order_relaxed);
+        work(chunk, begin, end);
         if (slow) {
             *slow = blocksRead() > blocks
                 || timer.nsecsElapsed() > kSlowNanosecondsPerFile * (end - begin);
@@ -78,7 +74,7 @@ void forEachChunk(
         grow(2);
     bool slow = false;
     while (runChunk(&slow)) {
-        if (slow && !stopped.load(std::memory_order_relaxed))
+        if (slow)
             grow(kMaxThreads);
     }
     for (pthread_t thread : helpers)

@@ -7,14 +7,14 @@
 // thread and threads of its own, and returns once all of them have ended.
 // Two threads read while the files come from the page cache; as soon as a
 // chunk is seen to wait on the disk, up to kMaxThreads do. Chunks are
-// handed out in list order. Work that returns false stops the handing out;
-// chunks already handed out still run.
+// handed out in list order; work that is to stop ends each chunk it is
+// given at once.
 namespace ReaderThreads {
 
 // The most threads reading at once, the calling thread included.
 constexpr int kMaxThreads = 32;
 
 void forEachChunk(
-    int count, int chunkSize, const std::function<bool(int chunk, int begin, int end)> &work);
+    int count, int chunkSize, const std::function<void(int chunk, int begin, int end)> &work);
 
 } // namespace ReaderThreads
