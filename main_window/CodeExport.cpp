@@ -6,15 +6,12 @@
 #include "ExportTarget.h"
 #include "LogLine.h"
 #include "MessageBoxes.h"
-#include "SystemError.h"
 #include "frmMain.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QProgressDialog>
-#include <QSaveFile>
 #include <QStandardPaths>
-#include <cerrno>
 
 namespace {
 
@@ -54,14 +51,11 @@ bool CodeExport::textOf(const QModelIndex &node, QByteArray *text, QString *erro
 bool CodeExport::write(const QModelIndex &node, const QString &path, QString *error) const
 {
     QByteArray bytes;
-    if (!textOf(node, &bytes, error))
-        return false;
-    QSaveFile file(path);
-    errno = 0;
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    *error = errno != 0 ? systemErrorText(errno) : file.errorString();
-    return false;
+    ExportTarget target;
+    const QFileInfo file(path);
+    bool taken = false;
+    return textOf(node, &bytes, error) && target.open(file.absolutePath(), false, error)
+        && target.write(QFile::encodeName(file.fileName()), bytes, true, &taken, error);
 }
 
 void CodeExport::exportCode(const QModelIndex &node)

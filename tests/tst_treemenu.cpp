@@ -1,5 +1,6 @@
 // The tree's right-click menu, and text files dropped on the tree.
 #include "CodeTreeModel.h"
+#include "ScopedFileOps.h"
 #include "TestLibrary.h"
 #include "TextImport.h"
 #include "frmMain.h"
@@ -161,7 +162,8 @@ private slots:
     {
         QTest::addColumn<QMessageBox::StandardButton>("answer");
         QTest::addColumn<QString>("report");
-        QTest::newRow("replace") << QMessageBox::Yes << "已把“逻辑操作”的 2 个代码导出到文件夹“%1”。";
+        QTest::newRow("replace") << QMessageBox::Yes
+                                 << "已把“逻辑操作”的 2 个代码导出到文件夹“%1”。";
         QTest::newRow("keep") << QMessageBox::No
                               << "已把“逻辑操作”的 1 个代码导出到文件夹“%1”。\n"
                                  "保留了 1 个已有的文件，没有导出这些代码。";
@@ -188,10 +190,17 @@ private slots:
     {
         m_exportAs = m_dir->filePath("dir/加法.asm");
         tree()->setCurrentIndex(node("加法"));
-        tree()->findChild<QAction *>("mnuExportCode")->trigger();
+        ScopedFileOps ops; // the disk is full at first
+        ops.before = [&](ScopedFileOps::Call call, int) {
+            return call == ScopedFileOps::Write && m_told.isEmpty() ? ENOSPC : 0;
+        };
+        for (int i = 0; i < 2; ++i)
+            tree()->findChild<QAction *>("mnuExportCode")->trigger();
         QTRY_VERIFY(readFile(m_exportAs).contains("MOV B,#2"));
-        QTest::qWait(50);
-        QVERIFY(m_told.isEmpty());
+        QCOMPARE(m_told.size(), 1);
+        QVERIFY(m_told[0].startsWith(QStringLiteral("无法把代码“加法”导出到“%1”：写入文件失败")
+                                         .arg(QDir::toNativeSeparators(m_exportAs))));
+        QCOMPARE(TestLibrary::entries(m_dir->filePath("dir")), QStringList { "加法.asm" });
     }
 
     // A code filled into the dialog and added under its own name in
