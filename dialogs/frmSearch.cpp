@@ -66,9 +66,9 @@ void frmSearch::createControls()
         QWidget *control;
         const char *name;
         const char *accessible;
-    } controls[] = { { m_txtSearch, "txtSearch", "搜索内容" }, { m_chkCase, "chkCase", "区分大小写" },
-        { m_chkRegex, "chkRegex", "正则表达式" }, { m_lstResults, "lstResults", "搜索结果" },
-        { m_lblCount, "lblCount", "找到的代码数" } };
+    } controls[] = { { m_txtSearch, "txtSearch", "搜索内容" },
+        { m_chkCase, "chkCase", "区分大小写" }, { m_chkRegex, "chkRegex", "正则表达式" },
+        { m_lstResults, "lstResults", "搜索结果" }, { m_lblCount, "lblCount", "找到的代码数" } };
     for (const auto &c : controls) {
         c.control->setObjectName(QString::fromLatin1(c.name));
         c.control->setAccessibleName(QString::fromUtf8(c.accessible));
@@ -88,7 +88,6 @@ void frmSearch::createControls()
     connect(m_lstResults, &QTreeView::activated, this, &frmSearch::activateRow);
     connect(m_lstResults->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex &current) { activateRow(current); });
-    m_txtSearch->installEventFilter(this);
     // The rows name the tree's codes: a change of the tree outdates them.
     const CodeTreeModel *tree = m_owner->codeTree();
     connect(tree, &QAbstractItemModel::rowsInserted, this, &frmSearch::treeChanged);
@@ -106,15 +105,15 @@ void frmSearch::treeChanged()
     scheduleSearch();
 }
 
-bool frmSearch::eventFilter(QObject *watched, QEvent *event)
+void frmSearch::keyPressEvent(QKeyEvent *event)
 {
-    if (watched == m_txtSearch && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down && m_model->rowCount() > 0) {
+    // The pattern's box leaves Down to its window.
+    if (event->key() == Qt::Key_Down && m_txtSearch->hasFocus() && m_model->rowCount() > 0) {
         m_lstResults->setFocus();
         m_lstResults->setCurrentIndex(m_model->index(0, 0));
-        return true;
+    } else {
+        QDialog::keyPressEvent(event);
     }
-    return QDialog::eventFilter(watched, event);
 }
 
 void frmSearch::abandonSearch()
@@ -136,8 +135,8 @@ void frmSearch::startSearch()
     abandonSearch();
     CodeSearch search;
     QString error;
-    if (!search.setQuery(m_txtSearch->text(), { m_chkCase->isChecked(), m_chkRegex->isChecked() },
-            &error)) {
+    if (!search.setQuery(
+            m_txtSearch->text(), { m_chkCase->isChecked(), m_chkRegex->isChecked() }, &error)) {
         m_model->clear();
         m_lblCount->setText(error);
         return;
@@ -163,9 +162,8 @@ void frmSearch::checkJob()
         m_poll->stop();
         takeResults();
     } else if (QDateTime::currentMSecsSinceEpoch() - m_jobStarted > kProgressAfterMs) {
-        m_lblCount->setText(tr("正在搜索……已查看 %1 / %2 个代码")
-                                .arg(m_job->progress())
-                                .arg(m_job->total()));
+        m_lblCount->setText(
+            tr("正在搜索……已查看 %1 / %2 个代码").arg(m_job->progress()).arg(m_job->total()));
     }
 }
 
@@ -190,8 +188,7 @@ void frmSearch::activateRow(const QModelIndex &index)
     if (!index.isValid())
         return;
     const QModelIndex row = index.siblingAtColumn(0);
-    m_owner->showFoundCode(row.data().toString(),
-        row.data(SearchResultsModel::FieldRole).toInt(),
+    m_owner->showFoundCode(row.data().toString(), row.data(SearchResultsModel::FieldRole).toInt(),
         row.data(SearchResultsModel::TextOffsetRole).toInt(),
         row.data(SearchResultsModel::TextLengthRole).toInt());
 }

@@ -26,7 +26,8 @@ public:
     void startSearch();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    // Down in the pattern goes to the first result.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void createControls();

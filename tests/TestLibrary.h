@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <cstdio>
@@ -57,6 +58,15 @@ inline QStringList entries(const QString &folder)
 {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Every entry of a folder and what it holds.
+inline QMap<QString, QByteArray> contents(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &entry : entries(folder))
+        files[entry] = readFile(folder + u'/' + entry);
+    return files;
 }
 
 // What the program writes on stderr while one of these lives.

@@ -32,13 +32,6 @@ class TestCli : public QObject {
         return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError()) };
     }
-    QMap<QString, QByteArray> contents(const QString &folder)
-    {
-        QMap<QString, QByteArray> files;
-        for (const QString &entry : entries(folder))
-            files[entry] = readFile(folder + u'/' + entry);
-        return files;
-    }
 
 private slots:
     void init()
@@ -59,8 +52,10 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("told"); // on stdout, or on stderr when the status is not 0
         QTest::newRow("list") << QStringList { "list" } << 0 << "b\t运算子程序\na\t其他\nc\t其他\n";
-        QTest::newRow("empty category") << QStringList { "list", "--category", "数据结构" } << 1 << "";
-        QTest::newRow("not a category") << QStringList { "list", "--category", "x" } << 2 << "--help";
+        QTest::newRow("empty category")
+            << QStringList { "list", "--category", "数据结构" } << 1 << "";
+        QTest::newRow("not a category")
+            << QStringList { "list", "--category", "x" } << 2 << "--help";
         QTest::newRow("unknown option") << QStringList { "check", "--x" } << 2 << "check --help";
         QTest::newRow("no command") << QStringList {} << 2 << "quillbank-cli --help";
         QTest::newRow("show") << QStringList { "show", "a", "--field", "comments" } << 0
@@ -149,8 +144,8 @@ private slots:
         if (added) {
             const QString written = fileName.replace(".asm", ".cod");
             const CodeRecord code = CodeRecord::fromBytes(after[written], after[written].size());
-            QVERIFY(code.field(CodeRecord::Code).startsWith(
-                content.contains("RET") ? "RET" : "MOV A,#1"));
+            QVERIFY(code.field(CodeRecord::Code)
+                        .startsWith(content.contains("RET") ? "RET" : "MOV A,#1"));
             if (!content.contains("RET"))
                 QVERIFY(code.field(CodeRecord::Comments).startsWith(QStringLiteral("说明 ")));
             after.remove(written);

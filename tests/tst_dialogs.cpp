@@ -301,9 +301,7 @@ private slots:
     void addStep()
     {
         QFETCH(AddStep, step);
-        QMap<QString, QByteArray> before, after;
-        for (const QString &entry : entries())
-            before[entry] = readFile(m_library + u'/' + entry);
+        QMap<QString, QByteArray> before = contents(m_library);
         ScopedFileOps ops;
         ops.before = [&](ScopedFileOps::Call call, int) {
             return call == ScopedFileOps::Open || call == ScopedFileOps::Write ? step.fault : 0;
@@ -316,8 +314,7 @@ private slots:
         QCOMPARE(outcome.messages.isEmpty(), step.told.isEmpty());
         QVERIFY2(step.told.isEmpty() || outcome.messages.last().contains(step.told),
             qPrintable(outcome.messages.join(u'|')));
-        for (const QString &entry : entries())
-            after[entry] = readFile(m_library + u'/' + entry);
+        QMap<QString, QByteArray> after = contents(m_library);
         if (!step.file.isEmpty()) {
             const CodeRecord written
                 = record(step.name, step.category, QString(step.comments).replace("\n", "\r\n"));

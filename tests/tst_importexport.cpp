@@ -146,7 +146,6 @@ private slots:
             QCOMPARE(codes[i].fileName, files[i][0]);
             QCOMPARE(TestLibrary::bytes(codes[i].record), files[i][1]);
         }
-        QVERIFY(!JsonArchive::read(json.chopped(3), &codes, &error) && !error.isEmpty());
         // A device that fails once leaves the document unfinished.
         FailingOnce failing;
         failing.open(QIODevice::WriteOnly);

@@ -6,12 +6,19 @@
 
 using TestLibrary::record;
 
+// The line of a match with the match in brackets.
+static QString marked(const CodeSearch::Match &match)
+{
+    return QString(match.line).insert(match.start + match.length, u']').insert(match.start, u'[');
+}
+
 class tst_search : public QObject {
     Q_OBJECT
 private slots:
     void rules_data();
     void rules();
     void invalidPatternIsTold();
+    void longLineIsCutAroundTheMatch_data();
     void longLineIsCutAroundTheMatch();
     void runKeepsListOrderAndNamesUnreadableFiles();
     void cancelledRunIsNotFinished();
@@ -24,43 +31,43 @@ void tst_search::rules_data()
     QTest::addColumn<bool>("regex");
     QTest::addColumn<bool>("matches");
     QTest::addColumn<int>("field"); // where the first term first occurs
-    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("line"); // the match in brackets
 
     // The record: name "  延时子程序 ", comments "MOV A,R0\r\n清零（8086）",
     // declarations "DATA EQU 30H\rBUF", code "ＭＯＶ dx, 3F8H\nout dx, al".
     const int name = CodeRecord::Name, comments = CodeRecord::Comments,
               decls = CodeRecord::Declarations, code = CodeRecord::Code;
-    QTest::newRow("term in the name") << "延时" << false << false << true << name << "延时子程序";
+    QTest::newRow("term in the name") << "延时" << false << false << true << name << "[延时]子程序";
     QTest::newRow("terms in different texts")
-        << "3f8h 清零" << false << false << true << code << "ＭＯＶ dx, 3F8H";
+        << "3f8h 清零" << false << false << true << code << "ＭＯＶ dx, [3F8H]";
     QTest::newRow("ideographic space and tab split")
-        << "清零\u3000\tequ" << false << false << true << comments << "清零（8086）";
+        << "清零\u3000\tequ" << false << false << true << comments << "[清零]（8086）";
     QTest::newRow("one term missing") << "延时 nothing" << false << false << false << 0 << "";
     QTest::newRow("quoted term keeps its space")
-        << "\"dx, al\"" << false << false << true << code << "out dx, al";
+        << "\"dx, al\"" << false << false << true << code << "out [dx, al]";
     QTest::newRow("quoted term whose words are apart")
         << "\"dx al\"" << false << false << false << 0 << "";
-    QTest::newRow("case ignored") << "mov a" << false << false << true << comments << "MOV A,R0";
+    QTest::newRow("case ignored") << "mov a" << false << false << true << comments << "[MOV] A,R0";
     QTest::newRow("case kept") << "mov a" << true << false << false << 0 << "";
     QTest::newRow("full width equals ascii")
-        << "(8086)" << true << false << true << comments << "清零（8086）";
+        << "(8086)" << true << false << true << comments << "清零[（8086）]";
     QTest::newRow("ascii equals full width")
-        << "\"MOV dx\"" << true << false << true << code << "ＭＯＶ dx, 3F8H";
+        << "\"MOV dx\"" << true << false << true << code << "[ＭＯＶ dx], 3F8H";
     QTest::newRow("padding never matched") << "\"子程序  \"" << false << false << false << 0 << "";
     QTest::newRow("CR LF is one break")
-        << "\"r0\n清\"" << false << false << true << comments << "MOV A,R0";
+        << "\"r0\n清\"" << false << false << true << comments << "MOV A,[R0]";
     QTest::newRow("lone CR is one break")
-        << "\"30h\nbuf\"" << false << false << true << decls << "DATA EQU 30H";
+        << "\"30h\nbuf\"" << false << false << true << decls << "DATA EQU [30H]";
     QTest::newRow("LF is one break")
-        << "\"3f8h\nout\"" << false << false << true << code << "ＭＯＶ dx, 3F8H";
+        << "\"3f8h\nout\"" << false << false << true << code << "ＭＯＶ dx, [3F8H]";
     QTest::newRow("empty") << "" << false << false << false << 0 << "";
     QTest::newRow("blank") << " \u3000 \"\"" << false << false << false << 0 << "";
     QTest::newRow("regex across a break")
-        << "equ \\d+h\\nbuf" << false << true << true << decls << "DATA EQU 30H";
+        << "equ \\d+h\\nbuf" << false << true << true << decls << "DATA [EQU 30H]";
     QTest::newRow("blank regex") << " \t" << false << true << false << 0 << "";
     QTest::newRow("regex keeps case when asked") << "equ" << true << true << false << 0 << "";
     QTest::newRow("regex as one term")
-        << "a,r\\d" << false << true << true << comments << "MOV A,R0";
+        << "a,r\\d" << false << true << true << comments << "MOV [A,R0]";
 }
 
 void tst_search::rules()
@@ -80,8 +87,7 @@ void tst_search::rules()
     QCOMPARE(search.match(bytes.constData(), bytes.size(), &match), matches);
     if (matches) {
         QCOMPARE(int(match.field), field);
-        QCOMPARE(match.line, line);
-        QVERIFY(match.start >= 0 && match.length > 0);
+        QCOMPARE(marked(match), line);
     }
 }
 
@@ -94,18 +100,31 @@ void tst_search::invalidPatternIsTold()
     QVERIFY(search.matchesNothing());
 }
 
+void tst_search::longLineIsCutAroundTheMatch_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("line"); // the match in brackets
+    QTest::addColumn<int>("offset");
+    const QString x(200, u'x'), y(200, u'y'), more(1, QChar(0x2026));
+    QTest::newRow("middle") << x + "needle" + y
+                            << more + x.left(24) + "[needle]" + y.left(50) + more << 200;
+    QTest::newRow("start") << "needle" + y << "[needle]" + y.left(74) + more << 0;
+    QTest::newRow("end") << x + "needle" << more + x.left(74) + "[needle]" << 200;
+    QTest::newRow("blanks") << "a\n \tneedle \nb"
+                            << "[needle]" << 4;
+}
+
 void tst_search::longLineIsCutAroundTheMatch()
 {
-    const QString code = QString(200, u'x') + QStringLiteral("needle") + QString(200, u'y');
+    QFETCH(QString, code);
     const QByteArray bytes
         = TestLibrary::bytes(record(QStringLiteral("n"), TestLibrary::kOther, {}, {}, code));
     CodeSearch search;
     search.setQuery(QStringLiteral("NEEDLE"), {});
     CodeSearch::Match match;
     QVERIFY(search.match(bytes.constData(), bytes.size(), &match));
-    QCOMPARE(match.line.size(), CodeSearch::kLineLength + 2);
-    QCOMPARE(match.line.mid(match.start, match.length), QStringLiteral("needle"));
-    QCOMPARE(match.textOffset, 200);
+    QTEST(marked(match), "line");
+    QTEST(match.textOffset, "offset");
 }
 
 void tst_search::runKeepsListOrderAndNamesUnreadableFiles()

@@ -4,7 +4,6 @@
 #include "CodePage936.h"
 #include "CodeTreeModel.h"
 #include "LibraryFolder.h"
-#include "LogLine.h"
 #include "ScopedFileOps.h"
 #include "TestLibrary.h"
 #include "frmMain.h"
@@ -104,13 +103,6 @@ private slots:
         QCOMPARE(CheckCodeName(kept.isNull() ? typed : kept, &reason), !kept.isNull());
         QCOMPARE(reason.isEmpty(), !kept.isNull());
         QVERIFY(kept.isNull() || CodeFileName(kept) == kept + ".cod");
-    }
-
-    // A report about a file stays one line and says what is there.
-    void printable()
-    {
-        QCOMPARE(printableText(QString::fromUtf16(u"\x1f ~\x7f\x9f\xa0\u2028\u2029\u202f")),
-            QString::fromUtf16(u"\\x1F ~\\x7F\\x9F\xa0\\u2028\\u2029\u202f"));
     }
 
     // Code page 936 both ways, as Windows writes it.
