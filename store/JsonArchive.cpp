@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr qsizetype kBlockSize = 1 << 20;
 const char kFormat[] = "quillbank-codes";
 constexpr int kVersion = 1;
 
@@ -214,7 +213,6 @@ bool isLossless(const char *bytes, qsizetype size)
 Writer::Writer(QIODevice *device)
     : m_device(device)
 {
-    m_buffer.reserve(kBlockSize + 4 * CodeRecord::RecordSize);
     m_buffer += "{\"format\":\"";
     m_buffer += kFormat;
     m_buffer += "\",\"version\":" + QByteArray::number(kVersion) + ",\"codes\":[";
@@ -239,25 +237,20 @@ QString Writer::add(QByteArrayView fileName, const char *bytes, qsizetype size)
         appendMember(kFieldKeys[field], utf8, &m_buffer);
     }
     m_buffer += '}';
-    flushIfFull();
+    writeBuffer();
     return loss;
 }
 
-void Writer::flushIfFull()
+void Writer::writeBuffer()
 {
-    if (m_buffer.size() < kBlockSize)
-        return;
-    if (!m_failed && m_device->write(m_buffer) != m_buffer.size())
-        m_failed = true;
+    m_failed = m_failed || m_device->write(m_buffer) != m_buffer.size();
     m_buffer.clear();
 }
 
 bool Writer::finish()
 {
     m_buffer += "\n]}\n";
-    if (!m_failed && m_device->write(m_buffer) != m_buffer.size())
-        m_failed = true;
-    m_buffer.clear();
+    writeBuffer();
     return !m_failed;
 }
 

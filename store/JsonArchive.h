@@ -68,7 +68,8 @@ public:
     bool finish();
 
 private:
-    void flushIfFull();
+    // Writes the buffer to the device (which buffers) and empties it.
+    void writeBuffer();
 
     QIODevice *m_device;
     QByteArray m_buffer;

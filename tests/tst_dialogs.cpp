@@ -130,10 +130,9 @@ private slots:
             { "e.cod", "e", "其他", "short", "CODE E" },
             { ".hidden.cod", "h", "其他", "Hidden", "" },
             { "y.cod", "y", "运算子程序", "old y", "" }, { "z.cod", "w", "其他", "w's", "" } };
-        for (const auto &c : codes) {
+        for (const auto &c : codes)
             QVERIFY(writeCode(m_library, c[0],
                 record(c[1], QString::fromUtf8(c[2]), QString::fromUtf8(c[3]), {}, c[4])));
-        }
         m_window = std::make_unique<frmMain>(m_library);
         QCOMPARE(text("Panel2"), QStringLiteral("8 Code(s)"));
     }

@@ -112,10 +112,9 @@ private slots:
         QVERIFY(count->toolTip().startsWith(QStringLiteral("add.cod：")));
         const auto rows = [view] {
             QStringList shown;
-            for (int row = 0; row < view->model()->rowCount(); ++row) {
+            for (int row = 0; row < view->model()->rowCount(); ++row)
                 for (int column = 0; column < 4; ++column)
                     shown << view->model()->index(row, column).data().toString();
-            }
             return shown.join(u' ');
         };
         QCOMPARE(rows(), QStringLiteral("乘法 运算子程序 说明 second 减法 逻辑操作 说明 second"));

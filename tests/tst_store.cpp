@@ -50,10 +50,9 @@ private slots:
             row("han fills", han.repeated(w / 2 + 1), QByteArray("\xba\xba").repeated(w / 2));
             // Last in the field, the single bytes 80 and FF are kept; a
             // character of lead byte 81, BA or FE would cross the width.
-            for (const auto &[last, kept] : kLastCharacters) {
+            for (const auto &[last, kept] : kLastCharacters)
                 QTest::addRow("%d ends in U+%04X", f, last) << Width { f,
                     QString(w - 1, u'a') + QChar(last), QByteArray(w - 1, 'a') + kept };
-            }
         }
     }
     void fieldWidths()
@@ -115,10 +114,9 @@ private slots:
                   { "\xfe\x40", u"\uFA0C" }, { "", u"\u0080" }, { "\xaa\xa1", u"\ue000" },
                   { "\xb0\xa1\x61\r\n", u"啊a\r\n" }, { "ab\x81", u"ab\ufffd" },
                   { "\x81\x30x", u"\ufffd0x" }, { "", u"😀" }, { "", u"한" }, { "", u"\xD800" } };
-        for (const auto &[bytes, text] : rows) {
+        for (const auto &[bytes, text] : rows)
             QTest::newRow(QString::fromUtf16(text).toUtf8().toHex())
                 << QByteArray(bytes) << QString::fromUtf16(text);
-        }
     }
     void encoding()
     {
