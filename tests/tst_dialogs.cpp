@@ -220,12 +220,12 @@ private slots:
     void dismiss_data()
     {
         QTest::addColumn<QStringList>("step"); // command, control, key (none: a click), result
-        const char *rows[][4]
-            = { { "Add", "cmdCancel", "", "kept" }, { "Add", "txtName", "Return", "stays" },
-                  { "Add", "", "", "destroyed" }, { "Find", "Command2", "", "kept" },
-                  { "Find", "Text1", "Esc", "kept" }, { "Find", "Text1", "Return", "destroyed" },
-                  { "Find", "", "", "destroyed" }, { "About", "Command1", "Space", "kept" },
-                  { "About", "Command1", "Esc", "stays" }, { "About", "", "", "destroyed" } };
+        const char *rows[][4] = { { "Add", "cmdCancel", "", "kept" },
+            { "Add", "cmdCancel", "Return", "kept" }, { "Add", "txtName", "Return", "stays" },
+            { "Add", "", "", "destroyed" }, { "Find", "Command2", "", "kept" },
+            { "Find", "Text1", "Esc", "kept" }, { "Find", "Text1", "Return", "destroyed" },
+            { "Find", "", "", "destroyed" }, { "About", "Command1", "Space", "kept" },
+            { "About", "Command1", "Esc", "stays" }, { "About", "", "", "destroyed" } };
         for (const auto &row : rows)
             QTest::addRow("%s %s %s", row[0], row[1], row[2]) << QStringList(row, row + 4);
     }

@@ -1,7 +1,6 @@
 // The main window: its design, the rule that arranges the tree and the
 // panes from the window's outer size, and the code viewer.
 #include "CodeTreeModel.h"
-#include "Contrast.h"
 #include "Controls.h"
 #include "Desktop.h"
 #include "Fonts.h"
@@ -239,11 +238,11 @@ private slots:
         }
         QCOMPARE(child(m_window.get(), "txtCode")->geometry(), first);
         QCOMPARE(toolbar->height(), Twips::toPixels(810));
-        QCOMPARE(m_window->objectName() + u'/' + m_window->centralWidget()->objectName(),
-            QStringLiteral("frmMain/clientArea"));
-        QCOMPARE(QList<QSize>({ toolbar->iconSize(),
-                     child<QTreeView>(m_window.get(), "tvCodes")->iconSize() }),
-            QList<QSize>(2, QSize(33, 33))); // the image list's
+        QCOMPARE(m_window->objectName() + u'/' + m_window->centralWidget()->objectName() + u'/'
+                + m_window->findChild<QObject *>("lstFiles")->objectName(),
+            QStringLiteral("frmMain/clientArea/lstFiles"));
+        QCOMPARE(toolbar->iconSize() + child<QTreeView>(m_window.get(), "tvCodes")->iconSize(),
+            QSize(66, 66)); // both the image list's 33 by 33
         // Two sunken panels, the first taking what the second leaves.
         const auto *panel1 = child<QLabel>(m_window.get(), "Panel1");
         const auto *panel2 = child<QLabel>(m_window.get(), "Panel2");
@@ -300,12 +299,11 @@ private slots:
         // Every control the keyboard reaches has a name a screen reader says.
         for (QWidget *w : QList<QWidget *> {
                  m_window.get(), new frmNewCode(m_window.get()), new frmFind(m_window.get()) }) {
-            for (QWidget *control : w->findChildren<QWidget *>()) {
+            for (QWidget *control : w->findChildren<QWidget *>())
                 if (control->window() == w && control->focusPolicy() & Qt::TabFocus)
                     QVERIFY(!QAccessible::queryAccessibleInterface(control)
                                  ->text(QAccessible::Name)
                                  .isEmpty());
-            }
         }
         // Qt's own texts are Chinese whatever the locale.
         QVERIFY(Desktop::installQtTranslations());
@@ -361,16 +359,22 @@ private slots:
         QCOMPARE(openHandles(), handles);
     }
 
-    // The design's colours stay on a light ground, even faint pink; on a
-    // dark ground pink still reads, and navy is lightened to read at 4.5:1
-    // (153, 153, 179).
+    // Under a dark theme the code pane stays white with black text; on the
+    // dark ground the comments' pink still reads, and the declarations' navy
+    // is lightened to read at 4.5:1.
     void readableText()
     {
-        const QColor pink(255, 128, 255), dark(45, 45, 45);
-        const QColor navy = Contrast::readableText(QColor(0, 0, 64), dark);
-        QCOMPARE(Contrast::readableText(pink, Qt::white), pink);
-        QCOMPARE(Contrast::readableText(pink, dark), pink);
-        QCOMPARE(navy.name(), "#9999b3");
+        QPalette dark = QApplication::palette();
+        dark.setColor(QPalette::Base, QColor(45, 45, 45));
+        QApplication::setPalette(dark);
+        frmMain window(m_dir.path());
+        QApplication::setPalette(QPalette()); // the theme's again
+        QStringList colours;
+        for (const char *name : kPanes) {
+            const QPalette pane = child(&window, name)->palette();
+            colours << pane.color(QPalette::Text).name() + pane.color(QPalette::Base).name();
+        }
+        QCOMPARE(colours.join(u' '), "#ff80ff#2d2d2d #9999b3#2d2d2d #000000#ffffff");
     }
 };
 
