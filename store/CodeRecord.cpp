@@ -55,7 +55,7 @@ bool CodeRecord::encodeFixed(const QString &text, int width, QByteArray *out, QS
         for (qsizetype i = 0; i < text.size() && kept.size() < width; ++i) {
             QByteArray one;
             QString oneBad;
-            const qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const qsizetype len = text.at(i).isHighSurrogate() ? 2 : 1; // mid() stops at the end
             if (CodePage936::encode(QStringView(text).mid(i, len), &one, &oneBad))
                 kept += one;
             else if (!keptBad.contains(oneBad))
