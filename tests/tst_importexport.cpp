@@ -58,7 +58,7 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("comments");
         QTest::addColumn<QString>("code");
-        const char *rows[][4] = { { "block", "; a\n;b\n;  c\n\n\nmov\n; d\n", "a\r\nb\r\n c",
+        const char *rows[][4] = { { "block", "; a\n;b\n;  c\n\n \t\nmov\n; d\n", "a\r\nb\r\n c",
                                       "mov\r\n; d" },
             { "no block", "\nmov\r\n\rret", "", "\r\nmov\r\n\r\nret" },
             { "only comments", ";\r\n; x\r\n", "\r\nx", "" },
