@@ -114,7 +114,6 @@ QString CodeRecord::unencodableMessage(Field field, const QString &characters)
 bool CodeRecord::toBytes(QByteArray *bytes, QString *error) const
 {
     QByteArray result;
-    result.reserve(RecordSize);
     for (int f = 0; f < FieldCount; ++f) {
         QByteArray part;
         QString bad;

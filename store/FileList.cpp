@@ -55,7 +55,6 @@ QByteArrayView FileList::fileName(int index) const
 QByteArray FileList::pathOf(QByteArrayView fileName) const
 {
     QByteArray path;
-    path.reserve(m_nativeFolder.size() + 1 + fileName.size());
     path += m_nativeFolder;
     path += '/';
     path += fileName;

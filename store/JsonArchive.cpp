@@ -272,7 +272,6 @@ bool read(const QByteArray &json, QVector<ArchivedCode> *codes, QString *error)
         return false;
     }
     const QJsonArray array = top.value(QLatin1String("codes")).toArray();
-    codes->reserve(array.size());
     for (qsizetype i = 0; i < array.size(); ++i) {
         ArchivedCode code;
         if (!readCode(array.at(i).toObject(), &code, error)) {

@@ -43,7 +43,6 @@ bool LibraryCatalog::read(const QString &folder, QString *error)
         placed.insert(scan.name(head));
         perCategory[head.category].append(&head);
     }
-    m_codes.reserve(placed.size());
     for (int category = 0; category < categoryCount; ++category) {
         for (const CodeHead *head : perCategory[category]) {
             m_codes.append({ scan.name(*head).toString(), category,

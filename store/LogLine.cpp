@@ -11,7 +11,6 @@ bool isControlCharacter(QChar c)
 QString printableText(const QString &text)
 {
     QString out;
-    out.reserve(text.size());
     for (QChar c : text) {
         const char16_t u = c.unicode();
         if (isControlCharacter(c))
