@@ -52,12 +52,11 @@ int exportText(const QString &path, bool force, CliLibrary &library)
     int failures = 0;
     for (qsizetype i = 0; i < codes.size(); ++i) {
         QByteArray bytes;
-        bool taken = false;
         const bool ok = library.readBytes(codes[i].fileName, &bytes, &why)
             && target.write(names[i],
                 AsmText::fromRecord(CodeRecord::fromBytes(bytes.constData(), bytes.size()))
                     .toUtf8(),
-                force, &taken, &why);
+                force, &why);
         if (!ok) {
             ++failures;
             error(QStringLiteral("无法导出代码“%1”到“%2”：%3")
@@ -106,9 +105,8 @@ int exportJson(const QString &path, bool force, CliLibrary &library)
         }
         return writer.finish() && file.flush();
     };
-    bool taken = false;
     QString failure;
-    if (!target.write(fileName, content, force, &taken, &failure)) {
+    if (!target.write(fileName, content, force, &failure)) {
         if (unreadable) {
             error(QStringLiteral("无法读取代码“%1”：%2").arg(unreadable->name, why));
             return LibraryUnreadable;

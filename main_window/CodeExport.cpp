@@ -53,9 +53,8 @@ bool CodeExport::write(const QModelIndex &node, const QString &path, QString *er
     QByteArray bytes;
     ExportTarget target;
     const QFileInfo file(path);
-    bool taken = false;
     return textOf(node, &bytes, error) && target.open(file.absolutePath(), false, error)
-        && target.write(QFile::encodeName(file.fileName()), bytes, true, &taken, error);
+        && target.write(QFile::encodeName(file.fileName()), bytes, true, error);
 }
 
 void CodeExport::exportCode(const QModelIndex &node)
@@ -126,7 +125,7 @@ void CodeExport::exportCategory(const QModelIndex &category)
         QByteArray text;
         bool taken = false; // a file that appeared since the question is kept
         if (error.isEmpty() && textOf(node, &text, &error)
-            && target.write(QFile::encodeName(name), text, replace, &taken, &error)) {
+            && target.write(QFile::encodeName(name), text, replace, &error, &taken)) {
             written << name;
         } else if (taken) {
             kept << name;

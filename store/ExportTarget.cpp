@@ -36,23 +36,24 @@ bool ExportTarget::exists(const QByteArray &fileName) const
 }
 
 bool ExportTarget::write(const QByteArray &fileName, const std::function<bool(int fd)> &content,
-    bool replace, bool *taken, QString *error)
+    bool replace, QString *error, bool *taken)
 {
     modProgramVars::SaveTarget target;
     target.dirFd = m_folder->fd();
     target.fileName = fileName;
     target.noReplace = !replace;
     const modProgramVars::SaveResult result = modProgramVars::SaveFileAt(target, content, error);
-    *taken = result == modProgramVars::SaveResult::NameTaken;
-    if (*taken)
+    if (taken)
+        *taken = result == modProgramVars::SaveResult::NameTaken;
+    if (result == modProgramVars::SaveResult::NameTaken)
         *error = QStringLiteral("文件已存在");
     return result == modProgramVars::SaveResult::Saved;
 }
 
 bool ExportTarget::write(
-    const QByteArray &fileName, const QByteArray &bytes, bool replace, bool *taken, QString *error)
+    const QByteArray &fileName, const QByteArray &bytes, bool replace, QString *error, bool *taken)
 {
     return write(
-        fileName, [&bytes](int fd) { return modProgramVars::WriteAll(fd, bytes); }, replace, taken,
-        error);
+        fileName, [&bytes](int fd) { return modProgramVars::WriteAll(fd, bytes); }, replace, error,
+        taken);
 }

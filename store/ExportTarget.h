@@ -24,12 +24,12 @@ public:
     bool exists(const QByteArray &fileName) const;
 
     // Writes a whole file, its content written into the descriptor given to
-    // `content` (false, with errno set, when it cannot). *taken tells that
-    // the name was taken and !replace; nothing is written then.
-    bool write(const QByteArray &fileName, const std::function<bool(int fd)> &content,
-        bool replace, bool *taken, QString *error);
-    bool write(const QByteArray &fileName, const QByteArray &bytes, bool replace, bool *taken,
-        QString *error);
+    // `content` (false, with errno set, when it cannot). *taken, if given,
+    // tells that the name was taken and !replace; nothing is written then.
+    bool write(const QByteArray &fileName, const std::function<bool(int fd)> &content, bool replace,
+        QString *error, bool *taken = nullptr);
+    bool write(const QByteArray &fileName, const QByteArray &bytes, bool replace, QString *error,
+        bool *taken = nullptr);
 
 private:
     std::unique_ptr<FolderHandle> m_folder;

@@ -280,7 +280,13 @@ private slots:
             "汇编语言程序库|文件|关于||退出|新建代码|查找|添加代码|类别列表|代码说明|声明|原代码");
         QCOMPARE(text("Panel1") + text("Panel2"), QStringLiteral("Quillbank 1.02 Code(s)"));
         QCOMPARE(child(m_window.get(), "Panel1")->font(), Fonts::windowFont());
-        QVERIFY(Fonts::windowFont().bold() && !Fonts::textFont().bold());
+        QStringList fonts; // the window's, the panes', the tree's and the About notice's
+        for (const QFont &f :
+            { Fonts::windowFont(), Fonts::textFont(), Fonts::treeFont(), Fonts::noticeFont() })
+            fonts << f.family() + u' ' + QString::number(f.pointSizeF())
+                    + (f.bold() ? " bold" : "");
+        QCOMPARE(
+            fonts.join(u'|'), QStringLiteral("Tahoma 9.75 bold|Tahoma 9.75|宋体 9.75|Tahoma 12"));
         QCOMPARE(child(m_window.get(), "tvCodes")->font(), Fonts::treeFont());
         // The tree draws Chinese in a Song face, as the design's SimSun does.
         QTextLayout song(QStringLiteral("汉"), child(m_window.get(), "tvCodes")->font());
