@@ -352,9 +352,12 @@ private slots:
         tree->setCurrentIndex(model->indexOfKey(QStringLiteral("加法")));
         QTest::keyClick(tree, Qt::Key_Down);
         QVERIFY(text("txtComments").startsWith(QStringLiteral("second ")));
-        // A file rewritten since start-up shows what it holds now.
+        // A file rewritten since start-up shows what it holds now, even on a
+        // click on the current node.
+        const QModelIndex add = model->indexOfKey(QStringLiteral("加法"));
+        tree->setCurrentIndex(add);
         QVERIFY(writeCode(m_dir.path(), "add.cod", record("加法", "其他", "new")));
-        m_window->tvCodes_NodeClick(model->indexOfKey(QStringLiteral("加法")));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(add).center());
         QCOMPARE(text("txtComments"), QStringLiteral("new").leftJustified(1500));
         QCOMPARE(text("Panel1"), QStringLiteral("Code: 其他"));
         QVERIFY(QFile::remove(m_dir.filePath("sub.cod")));
