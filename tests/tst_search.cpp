@@ -52,7 +52,7 @@ void tst_search::rules_data()
         << "(8086)" << true << false << true << comments << "清零[（8086）]";
     QTest::newRow("ascii equals full width")
         << "\"MOV dx\"" << true << false << true << code << "[ＭＯＶ dx], 3F8H";
-    QTest::newRow("padding never matched") << "\"子程序  \"" << false << false << false << 0 << "";
+    QTest::newRow("padding never matched") << "\"子程序 \"" << false << false << false << 0 << "";
     QTest::newRow("CR LF is one break")
         << "\"r0\n清\"" << false << false << true << comments << "MOV A,[R0]";
     QTest::newRow("lone CR is one break")
