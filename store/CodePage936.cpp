@@ -48,9 +48,8 @@ bool isAscii(QStringView text)
 
 char32_t codePointAt(QStringView text, qsizetype i)
 {
-    return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()
-        ? QChar::surrogateToUcs4(text[i], text[i + 1])
-        : text[i].unicode();
+    return CodePage936::isPairAt(text, i) ? QChar::surrogateToUcs4(text[i], text[i + 1])
+                                          : text[i].unicode();
 }
 
 // The converter drops these without a word when it has no bytes for them.
@@ -105,10 +104,7 @@ bool encode(QStringView text, QByteArray *out, QString *unencodable)
     bool ok = true;
     QString bad;
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype len
-            = (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ? 2
-            : 1;
+        const qsizetype len = isPairAt(text, i) ? 2 : 1;
         const QStringView unit = text.mid(i, len);
         if (!encodeOne(unit, out)) {
             ok = false;

@@ -32,6 +32,12 @@ void decodeAppend(const char *bytes, qsizetype size, QString *out);
 // and fit in `width` bytes.
 qsizetype wholeCharacterPrefix(const char *bytes, qsizetype size, qsizetype width);
 
+// Whether text[i] and text[i + 1] are the two halves of one character.
+inline bool isPairAt(QStringView text, qsizetype i)
+{
+    return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+}
+
 // True for the first byte of a two-byte character.
 inline bool isLeadByte(unsigned char byte)
 {

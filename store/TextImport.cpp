@@ -31,7 +31,7 @@ bool decodeStrict(QStringConverter::Encoding encoding, QByteArrayView bytes, QSt
 bool hasLoneSurrogate(const QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+        if (CodePage936::isPairAt(text, i))
             ++i;
         else if (text[i].isSurrogate())
             return true;

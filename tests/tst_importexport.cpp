@@ -39,6 +39,7 @@ private slots:
         QTest::newRow("nul") << QByteArray("mov\0", 4) << QString();
         QTest::newRow("utf-16 nul") << QByteArray("\xFF\xFE\0\0", 4) << QString();
         QTest::newRow("utf-16 odd") << QByteArray("\xFF\xFEN", 3) << QString();
+        QTest::newRow("utf-16 pair") << QByteArray("\xFF\xFE\x3D\xD8\0\xDE", 6) << "😀";
         QTest::newRow("utf-16 lone surrogate") << QByteArray("\xFF\xFE\0\xD8", 4) << QString();
         QTest::newRow("bom then gbk") << "\xEF\xBB\xBF" + gbk(zh) << QString();
         QTest::newRow("neither") << QByteArray("\x81\x20") << QString();
