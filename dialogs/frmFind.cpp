@@ -63,8 +63,6 @@ frmFind::frmFind(frmMain *owner)
     // Enter in the search text finds, as the Find button does.
     connect(m_text1, &QLineEdit::returnPressed, this, &frmFind::Command1_Click);
 
-    setTabOrder(m_text1, m_command1);
-    setTabOrder(m_command1, m_command2);
     m_text1->setFocus();
 }
 

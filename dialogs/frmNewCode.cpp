@@ -80,11 +80,7 @@ frmNewCode::frmNewCode(frmMain *owner)
     connect(m_cmdAdd, &QPushButton::clicked, this, &frmNewCode::cmdAdd_Click);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmNewCode::cmdCancel_Click);
 
-    setTabOrder(m_txtName, m_txtComments);
-    setTabOrder(m_txtComments, m_txtDeclarations);
-    setTabOrder(m_txtDeclarations, m_txtCode);
-    setTabOrder(m_txtCode, m_cmdAdd);
-    setTabOrder(m_cmdAdd, m_cmdCancel);
+    // Tab goes in the order of creation, but the category comes last.
     setTabOrder(m_cmdCancel, m_cmbCategory);
     m_txtName->setFocus();
 }

@@ -127,15 +127,13 @@ private slots:
         // A code saved again or moved is searched again, in the folder where
         // it is now.
         QVERIFY(QDir().rename(dir.path(), dir.path() + "-moved"));
-        const auto save = [&](const char *comments, const char *category) {
-            QVERIFY(
-                writeCode(dir.path() + "-moved", "div.cod", record("除法", category, comments)));
-            QVERIFY(m_window->codeTree()->updateCode(QStringLiteral("除法"), category, "div.cod"));
-        };
-        save("none", "代码转换");
-        QTRY_COMPARE(count->text(), QStringLiteral("找到 2 个代码，1 个文件无法读取"));
-        save("SeconD", "逻辑操作");
-        QTRY_COMPARE(count->text(), QStringLiteral("找到 3 个代码，1 个文件无法读取"));
+        for (const auto &[comments, category, found] :
+            { std::tuple { "none", "代码转换", 2 }, std::tuple { "SeconD", "逻辑操作", 3 } }) {
+            QVERIFY(writeCode(dir.path() + "-moved", "div.cod", record("除法", category, comments))
+                && m_window->codeTree()->updateCode(QStringLiteral("除法"), category, "div.cod"));
+            QTRY_COMPARE(
+                count->text(), QStringLiteral("找到 %1 个代码，1 个文件无法读取").arg(found));
+        }
         QCOMPARE(rows().right(35),
             QStringLiteral("减法 逻辑操作 说明 second 除法 逻辑操作 说明 SeconD"));
         QVERIFY(QDir().rename(dir.path() + "-moved", dir.path()));

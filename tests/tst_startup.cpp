@@ -92,6 +92,7 @@ private slots:
         QVERIFY(!model->addCode({ kOther, QStringLiteral("first"), "f.cod", {} }));
         QVERIFY(!model->addCode({ kOther, conversion, "z.cod", {} }));
         QVERIFY(!model->addCode({ QStringLiteral("无"), QStringLiteral("z"), "z.cod", {} }));
+        QVERIFY(!model->updateCode(QStringLiteral("x"), QStringLiteral("无"), "d.cod"));
         for (const char *more : { "First", "1", "2", "3" }) // the key table grows
             QVERIFY(model->addCode({ kOther, more, more, {} }));
         QCOMPARE(seen(kOther), (QStringList { "x", "First", "1", "2", "3" }));

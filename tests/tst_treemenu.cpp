@@ -20,7 +20,7 @@ class TestTreeMenu : public QObject {
     std::unique_ptr<frmMain> m_window;
     QTimer m_answerer;
     // The texts of the message boxes shown; the answers to give them in
-    // turn (then Yes, or OK); the texts the New-code dialog came up with.
+    // turn (NoButton: Enter, for the default; then Yes, or Enter); the texts the New-code dialog came up with.
     QStringList m_told;
     Answers m_answers;
     QStringList m_filled;
@@ -43,7 +43,7 @@ class TestTreeMenu : public QObject {
             m_told << box->text();
             QAbstractButton *button
                 = box->button(m_answers.isEmpty() ? QMessageBox::Yes : m_answers.takeFirst());
-            (button ? button : box->buttons().first())->click();
+            button ? button->click() : QTest::keyClick(box, Qt::Key_Return); // the default
         } else if (auto *files = qobject_cast<QFileDialog *>(modal); files && files->isVisible()) {
             files->selectFile(m_exportAs.isEmpty() ? m_dir->filePath("dir") : m_exportAs);
             static_cast<QDialog *>(files)->accept(); // as the Choose button does
@@ -164,9 +164,9 @@ private slots:
         QTest::addColumn<QString>("report");
         QTest::newRow("replace") << QMessageBox::Yes
                                  << "已把“逻辑操作”的 2 个代码导出到文件夹“%1”。";
-        QTest::newRow("keep") << QMessageBox::No
-                              << "已把“逻辑操作”的 1 个代码导出到文件夹“%1”。\n"
-                                 "保留了 1 个已有的文件，没有导出这些代码。";
+        QTest::newRow("keep, by Enter") << QMessageBox::NoButton
+                                        << "已把“逻辑操作”的 1 个代码导出到文件夹“%1”。\n"
+                                           "保留了 1 个已有的文件，没有导出这些代码。";
     }
     void exportCategory()
     {
@@ -180,7 +180,7 @@ private slots:
         QTRY_COMPARE(m_told.size(), 2);
         QVERIFY(m_told.at(0).contains("add.asm"));
         QCOMPARE(m_told.at(1), report.arg(QDir::toNativeSeparators(folder)));
-        QCOMPARE(readFile(folder + "/add.asm") == "old", answer == QMessageBox::No);
+        QCOMPARE(readFile(folder + "/add.asm") == "old", answer != QMessageBox::Yes);
         QVERIFY(readFile(folder + "/sub.asm").startsWith(";; 说明"));
         QCOMPARE(TestLibrary::entries(folder), QStringList({ "add.asm", "sub.asm" }));
     }
