@@ -37,15 +37,14 @@ void tst_search::rules_data()
     const int name = CodeRecord::Name, comments = CodeRecord::Comments,
               decls = CodeRecord::Declarations, code = CodeRecord::Code;
     QTest::newRow("term in the name") << "延时" << false << false << true << name << "[延时]子程序";
-    QTest::newRow("terms in different texts")
-        << "3f8h 清零" << false << false << true << code << "ＭＯＶ dx, [3F8H]";
+    QTest::newRow("two texts") << "3f8h 清零" << false << false << true << code
+                               << "ＭＯＶ dx, [3F8H]";
     QTest::newRow("ideographic space and tab split")
         << "清零\u3000\tequ" << false << false << true << comments << "[清零]（8086）";
     QTest::newRow("one term missing") << "延时 nothing" << false << false << false << 0 << "";
     QTest::newRow("quoted term keeps its space")
         << "\"dx, al\"" << false << false << true << code << "out [dx, al]";
-    QTest::newRow("quoted term whose words are apart")
-        << "\"dx al\"" << false << false << false << 0 << "";
+    QTest::newRow("quoted, apart") << "\"dx al\"" << false << false << false << 0 << "";
     QTest::newRow("case ignored") << "mov a" << false << false << true << comments << "[MOV] A,R0";
     QTest::newRow("case kept") << "mov a" << true << false << false << 0 << "";
     QTest::newRow("full width equals ascii")
@@ -53,20 +52,18 @@ void tst_search::rules_data()
     QTest::newRow("ascii equals full width")
         << "\"MOV dx\"" << true << false << true << code << "[ＭＯＶ dx], 3F8H";
     QTest::newRow("padding never matched") << "\"子程序 \"" << false << false << false << 0 << "";
-    QTest::newRow("CR LF is one break")
-        << "\"r0\n清\"" << false << false << true << comments << "MOV A,[R0]";
+    QTest::newRow("CR LF") << "\"r0\n清\"" << false << false << true << comments << "MOV A,[R0]";
     QTest::newRow("lone CR is one break")
         << "\"30h\nbuf\"" << false << false << true << decls << "DATA EQU [30H]";
-    QTest::newRow("LF is one break")
-        << "\"3f8h\nout\"" << false << false << true << code << "ＭＯＶ dx, [3F8H]";
+    QTest::newRow("LF") << "\"3f8h\nout\"" << false << false << true << code << "ＭＯＶ dx, [3F8H]";
     QTest::newRow("empty") << "" << false << false << false << 0 << "";
     QTest::newRow("blank") << " \u3000 \"\"" << false << false << false << 0 << "";
     QTest::newRow("regex across a break")
         << "equ \\d+h\\nbuf" << false << true << true << decls << "DATA [EQU 30H]";
+    QTest::newRow("regex, first text") << "." << false << true << true << name << "[延]时子程序";
     QTest::newRow("blank regex") << " \t" << false << true << false << 0 << "";
     QTest::newRow("regex keeps case when asked") << "equ" << true << true << false << 0 << "";
-    QTest::newRow("regex as one term")
-        << "a,r\\d" << false << true << true << comments << "MOV [A,R0]";
+    QTest::newRow("regex") << "a,r\\d" << false << true << true << comments << "MOV [A,R0]";
 }
 
 void tst_search::rules()
