@@ -87,11 +87,8 @@ void readRange(
             return trimmedBytes(buffer + start, available);
         };
         const QByteArrayView category = field(CodeRecord::Category);
-        head.category = -1;
-        for (int c = 0; c < 8 && head.category < 0; ++c) {
-            if (category == categories[c])
-                head.category = qint8(c);
-        }
+        const auto known = std::find(categories.begin(), categories.end(), category);
+        head.category = known == categories.end() ? -1 : qint8(known - categories.begin());
         if (head.category < 0) {
             extras->otherCategories.insert(
                 i, CodePage936::decode(category.data(), category.size()));

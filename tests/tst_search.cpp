@@ -32,7 +32,7 @@ void tst_search::rules_data()
     QTest::addColumn<int>("field"); // where the first term first occurs
     QTest::addColumn<QString>("line"); // the match in brackets
 
-    // The record: name "  延时子程序 ", comments "MOV A,R0\r\n清零（8086）",
+    // The record: name "  延时子程序 ", comments "MOV A,R0\r\n清零（8086）！",
     // declarations "DATA EQU 30H\rBUF", code "ＭＯＶ dx, 3F8H\nout dx, al".
     const int name = CodeRecord::Name, comments = CodeRecord::Comments,
               decls = CodeRecord::Declarations, code = CodeRecord::Code;
@@ -40,7 +40,7 @@ void tst_search::rules_data()
     QTest::newRow("two texts") << "3f8h 清零" << false << false << true << code
                                << "ＭＯＶ dx, [3F8H]";
     QTest::newRow("ideographic space and tab split")
-        << "清零\u3000\tequ" << false << false << true << comments << "[清零]（8086）";
+        << "清零\u3000\tequ" << false << false << true << comments << "[清零]（8086）！";
     QTest::newRow("one term missing") << "延时 nothing" << false << false << false << 0 << "";
     QTest::newRow("quoted term keeps its space")
         << "\"dx, al\"" << false << false << true << code << "out [dx, al]";
@@ -48,7 +48,8 @@ void tst_search::rules_data()
     QTest::newRow("case ignored") << "mov a" << false << false << true << comments << "[MOV] A,R0";
     QTest::newRow("case kept") << "mov a" << true << false << false << 0 << "";
     QTest::newRow("full width equals ascii")
-        << "(8086)" << true << false << true << comments << "清零[（8086）]";
+        << "(8086)" << true << false << true << comments << "清零[（8086）]！";
+    QTest::newRow("！") << "!" << true << false << true << comments << "清零（8086）[！]";
     QTest::newRow("ascii equals full width")
         << "\"MOV dx\"" << true << false << true << code << "[ＭＯＶ dx], 3F8H";
     QTest::newRow("padding never matched") << "\"子程序 \"" << false << false << false << 0 << "";
@@ -73,7 +74,7 @@ void tst_search::rules()
     QFETCH(bool, regex);
     QFETCH(bool, matches);
     const QByteArray bytes = TestLibrary::bytes(record(QStringLiteral("  延时子程序 "),
-        TestLibrary::kOther, QStringLiteral("MOV A,R0\r\n清零（8086）"),
+        TestLibrary::kOther, QStringLiteral("MOV A,R0\r\n清零（8086）！"),
         QStringLiteral("DATA EQU 30H\rBUF"), QStringLiteral("ＭＯＶ dx, 3F8H\nout dx, al")));
     CodeSearch search;
     QVERIFY(search.setQuery(query, { caseSensitive, regex }));
