@@ -101,6 +101,7 @@ bool encode(QStringView text, QByteArray *out, QString *unencodable)
         return true;
     }
     // Slow path: find every character that cannot be represented.
+    out->clear();
     bool ok = true;
     QString bad;
     for (qsizetype i = 0; i < text.size();) {

@@ -12,7 +12,7 @@ namespace CodePage936 {
 
 // Encodes text. Returns false when it holds characters that code page 936
 // cannot represent; those characters are then listed in *unencodable
-// (each once, in order of appearance), and *out holds no bytes to use.
+// (each once, in order of appearance).
 bool encode(QStringView text, QByteArray *out, QString *unencodable = nullptr);
 
 // The characters as a user can read them: those that show as nothing
