@@ -257,7 +257,7 @@ CodeSearch::Results CodeSearch::run(int folderFd, const QVector<QByteArray> &fil
         QVector<SkippedFile> unreadable;
     };
     const int count = m_nothing ? 0 : int(fileNames.size());
-    std::vector<Chunk> chunks(size_t((count + kChunkSize - 1) / kChunkSize));
+    std::vector<Chunk> chunks(size_t(ReaderThreads::chunkCount(count, kChunkSize)));
     std::atomic<bool> abandoned { false };
     ReaderThreads::forEachChunk(count, kChunkSize, [&](int index, int begin, int end) {
         Chunk &chunk = chunks[size_t(index)];

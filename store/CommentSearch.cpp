@@ -25,7 +25,7 @@ CommentSearch CommentSearch::run(const FileList &files, const QString &text)
 {
     const int n = files.count();
     const FolderHandle folder(files.folder());
-    std::vector<Chunk> chunks(size_t((n + kChunkSize - 1) / kChunkSize));
+    std::vector<Chunk> chunks(size_t(ReaderThreads::chunkCount(n, kChunkSize)));
     // The first entry known to match; files after it are not read.
     std::atomic<int> first { n };
     ReaderThreads::forEachChunk(n, kChunkSize, [&](int index, int begin, int end) {

@@ -115,7 +115,7 @@ LibraryScan LibraryScan::read(const FileList &files)
         return scan;
     }
     std::unique_ptr<Head[]> heads(new Head[size_t(n)]);
-    std::vector<ChunkExtras> extras(size_t((n + kChunkSize - 1) / kChunkSize));
+    std::vector<ChunkExtras> extras(size_t(ReaderThreads::chunkCount(n, kChunkSize)));
     ReaderThreads::forEachChunk(n, kChunkSize, [&](int chunk, int begin, int end) {
         readRange(files, dirFd, begin, end, heads.get(), &extras[size_t(chunk)]);
     });

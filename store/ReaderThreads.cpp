@@ -30,7 +30,7 @@ namespace {
 void forEachChunk(
     int count, int chunkSize, const std::function<void(int chunk, int begin, int end)> &work)
 {
-    const int chunks = (count + chunkSize - 1) / chunkSize;
+    const int chunks = chunkCount(count, chunkSize);
     std::atomic<int> next { 0 };
     // Runs the next chunk; false when none is left. *slow tells whether
     // the chunk waited on the disk.

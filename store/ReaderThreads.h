@@ -14,6 +14,12 @@ namespace ReaderThreads {
 // The most threads reading at once, the calling thread included.
 constexpr int kMaxThreads = 32;
 
+// How many chunks forEachChunk makes of `count` entries.
+inline int chunkCount(int count, int chunkSize)
+{
+    return (count + chunkSize - 1) / chunkSize;
+}
+
 void forEachChunk(
     int count, int chunkSize, const std::function<void(int chunk, int begin, int end)> &work);
 

@@ -124,7 +124,7 @@ void tst_search::runKeepsListOrderAndNamesUnreadableFiles()
 {
     QTemporaryDir dir;
     QVector<QByteArray> files;
-    for (int i = 0; i < 600; ++i) {
+    for (int i = 0; i < 512; ++i) { // with the missing file one past whole chunks, the last a hit
         files.append("c" + QByteArray::number(i) + ".cod");
         const QString comments = i % 7 == 0 ? QStringLiteral("含有 UART") : QStringLiteral("无");
         QVERIFY(TestLibrary::writeCode(
@@ -135,7 +135,7 @@ void tst_search::runKeepsListOrderAndNamesUnreadableFiles()
     search.setQuery(QStringLiteral("uart"), {});
     const CodeSearch::Results results = search.run(dir.path(), files);
     QVERIFY(results.finished);
-    QCOMPARE(results.hits.size(), 86);
+    QCOMPARE(results.hits.size(), 74);
     for (int k = 0; k < results.hits.size(); ++k) {
         const CodeSearch::Hit &hit = results.hits.at(k);
         QCOMPARE(files.at(hit.item), "c" + QByteArray::number(k * 7) + ".cod");
