@@ -31,11 +31,19 @@ QString shortList(const QStringList &lines, int shown = 10)
     return result.join(u'\n');
 }
 
+// Where the first export's dialog opens: the documents folder, or the home
+// folder on a system that has none.
+QString firstFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo::exists(documents) ? documents : QDir::homePath();
+}
+
 } // namespace
 
 CodeExport::CodeExport(frmMain *window)
     : m_window(window)
-    , m_folder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+    , m_folder(firstFolder())
 {
 }
 
