@@ -183,7 +183,7 @@ private slots:
                 window.show();
                 QMessageBox *box = nullptr;
                 QTRY_VERIFY((box = child<QMessageBox>(&window, "msgSkippedFiles")));
-                QVERIFY(!box->isModal()
+                QVERIFY(box->isVisible() && !box->isModal()
                     && (!fileName.contains('\n')
                         || box->text().contains(QString::fromUtf16(
                             u"a\\x0Ab\\x1F \\x7F~\\x9F\xa0\\u2028\\u2029\u202f"))));
