@@ -1,7 +1,6 @@
 // The New-code, Find and About dialogs, driven through the main window's
 // commands against one library folder.
 #include "CodeTreeModel.h"
-#include "Fonts.h"
 #include "ScopedFileOps.h"
 #include "TestLibrary.h"
 #include "Twips.h"
@@ -137,59 +136,27 @@ private slots:
         QCOMPARE(text("Panel2"), QStringLiteral("8 Code(s)"));
     }
 
-    // Each dialog's title, fixed size, place, tab order and controls; the
-    // category list; the About box's star.
+    // Each dialog's place; Ctrl+Tab in the New-code boxes; the category
+    // list; the About box's star.
     void design_data()
     {
-        for (const char *column : { "command", "title", "tabOrder" })
-            QTest::addColumn<QString>(column);
-        QTest::addColumn<QSize>("twips");
-        const struct {
-            const char *command, *title, *tabOrder;
-            QSize twips;
-        } rows[] = { { "Add", "加入新代码",
-                         "frmNewCode txtName txtComments txtDeclarations txtCode cmdAdd "
-                         "cmdCancel cmbCategory txtName",
-                         { 5400, 5370 } },
-            { "Find", "Find", "frmFind Text1 Command1 Command2 Text1", { 6330, 2925 } },
-            { "About", "关于Quillbank", "frmAbout Command1 Command1", { 6645, 4050 } } };
-        for (const auto &r : rows)
-            QTest::newRow(r.command) << r.command << r.title << r.tabOrder << r.twips;
+        QTest::addColumn<QString>("command");
+        for (const char *command : { "Add", "Find", "About" })
+            QTest::newRow(command) << command;
     }
     void design()
     {
         QFETCH(QString, command);
-        QFETCH(QString, tabOrder);
-        QFETCH(QSize, twips);
         run(command, [&](QDialog *dialog) {
-            QTEST(dialog->windowTitle(), "title");
-            QCOMPARE(dialog->size(), Twips::size(twips.width(), twips.height()));
-            QVERIFY(dialog->minimumSize() == dialog->maximumSize()
-                && !(dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
             const QPoint offCentre
                 = dialog->frameGeometry().center() - dialog->screen()->geometry().center();
             const QPoint place = command == u"Find" ? Twips::rect(4365, 4170, 0, 0).topLeft()
                                                     : dialog->pos() - offCentre;
             QVERIFY((dialog->pos() - place).manhattanLength() <= 1);
-            // The own font of the New-code dialog, the text boxes' font and
-            // the About box's notice; the system's font elsewhere.
-            QCOMPARE(
-                dialog->font(), command == u"Add" ? Fonts::windowFont() : QApplication::font());
-            for (auto *box : dialog->findChildren<QPlainTextEdit *>())
-                QCOMPARE(box->font(), Fonts::textFont());
-            if (auto *notice = child<QLabel>(dialog, "Label2"); command == u"About")
-                QCOMPARE(notice->font(), Fonts::noticeFont());
             QVERIFY(QTest::qWaitForWindowActive(dialog));
-            QStringList order { dialog->objectName() }; // then the controls Tab goes through
-            while (order.size() <= tabOrder.count(u' ')) {
-                order << QApplication::focusWidget()->objectName();
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            }
-            QCOMPARE(order.join(u' '), tabOrder);
-            if (auto *label = child<QLabel>(dialog, "Label1"); command != u"About")
-                QCOMPARE(label->buddy(), child(dialog, command == u"Add" ? "txtName" : "Text1"));
             // In the three boxes Ctrl+Tab types a tab; other Ctrl+keys keep their meaning.
             for (auto *box : dialog->findChildren<QPlainTextEdit *>()) { // Add's
+                box->setFocus();
                 QTest::keyClicks(box, "ab");
                 QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
                 QCOMPARE(box->textCursor().selectedText(), "ab");
@@ -197,18 +164,15 @@ private slots:
                 QCOMPARE(box->toPlainText(), "\t");
                 QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
                 QCOMPARE(box->toPlainText(), "ab");
+                QTest::keyClick(box, Qt::Key_Tab);
+                QVERIFY(!box->hasFocus());
             }
             if (auto *category = child<QComboBox>(dialog, "cmbCategory")) {
                 QVERIFY(category->currentIndex() == -1 && !category->isEditable());
                 QCOMPARE(childNames(category->model(), {}).join(u' '),
                     "运算子程序 扩展接口程序 中断服务子程序 代码转换 逻辑操作 数据结构 通讯子程序 "
                     "其他");
-                auto *comments = child<QPlainTextEdit>(dialog, "txtComments");
-                QCOMPARE(comments->palette().color(QPalette::Text), QColor(255, 0, 255));
-                QCOMPARE(comments->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
             }
-            for (auto *button : dialog->findChildren<QPushButton *>())
-                QVERIFY(!button->isDefault() && (command != u"Add" || !button->autoDefault()));
             if (command == u"About")
                 QCOMPARE(dialog->grab().toImage().pixelColor(1, 1), QColor(74, 121, 198));
         });

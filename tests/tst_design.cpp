@@ -1,0 +1,165 @@
+// What each window shows, as the design draws it: every control and action
+// on one line, with each property that differs from a new one of its Qt
+// class, then the Tab order; compared with tests/design/WINDOW.txt. Run
+// with QUILLBANK_WRITE_DESIGN=1 to write those files from the program.
+#include "TestLibrary.h"
+#include "frmAbout.h"
+#include "frmFind.h"
+#include "frmMain.h"
+#include "frmNewCode.h"
+#include "frmSearch.h"
+
+#include <QtWidgets>
+
+using namespace TestLibrary;
+
+namespace {
+
+template <typename... T> auto makers()
+{
+    return QMap<QByteArray, std::function<QObject *()>> { { T::staticMetaObject.className(),
+        [] { return static_cast<QObject *>(new T); } }... };
+}
+
+// A new control of the Qt class that `object` is, or derives from.
+std::unique_ptr<QObject> fresh(const QMetaObject *meta)
+{
+    static const auto made = makers<QAction, QCheckBox, QComboBox, QDialog, QGroupBox, QLabel,
+        QLineEdit, QMainWindow, QMenu, QMenuBar, QPlainTextEdit, QPushButton, QStatusBar, QToolBar,
+        QToolButton, QTreeView, QWidget>();
+    if (meta == &QHeaderView::staticMetaObject)
+        return std::make_unique<QHeaderView>(Qt::Horizontal);
+    while (!made.contains(meta->className()))
+        meta = meta->superClass();
+    return std::unique_ptr<QObject>(made[meta->className()]());
+}
+
+QString shown(const QVariant &value, const QMetaProperty &property)
+{
+    if (property.isEnumType())
+        return property.enumerator().valueToKeys(value.toInt());
+    QString text;
+    if (value.typeId() == QMetaType::QPixmap || value.typeId() == QMetaType::QIcon)
+        text = value.value<QPixmap>().isNull() && value.value<QIcon>().isNull() ? "none" : "set";
+    else if (value.canConvert<QString>())
+        text = value.toString();
+    else if (QDebug debug(&text); true)
+        value.metaType().debugStream(debug.nospace(), value.constData());
+    return text.replace(u'\n', QStringLiteral("\\n"));
+}
+
+// Properties that follow the place on the screen, the focus or the text,
+// or repeat another one.
+const QSet<QByteArray> kLeftOut { "objectName", "pos", "x", "y", "frameGeometry", "normalGeometry",
+    "frameSize", "width", "height", "rect", "frameRect", "frameWidth", "minimumWidth",
+    "minimumHeight", "maximumWidth", "maximumHeight", "visible", "windowModality", "iconText",
+    "focus", "isActiveWindow", "underMouse", "childrenRect", "childrenRegion", "cursorPosition",
+    "hasSelectedText", "selectedText", "modified", "blockCount", "undoAvailable", "redoAvailable",
+    "acceptableInput", "sizeHint", "minimumSizeHint", "cursor", "palette", "locale",
+    "inputMethodHints", "windowIconText", "floating" };
+
+QString describe(QObject *object)
+{
+    const auto plain = fresh(object->metaObject());
+    QStringList line { QString::fromLatin1(object->metaObject()->className()) + u' '
+        + object->objectName() };
+    const QMetaObject *meta = object->metaObject();
+    const bool window = object->isWidgetType() && static_cast<QWidget *>(object)->isWindow();
+    for (int i = 0; i < meta->propertyCount(); ++i) {
+        const QMetaProperty p = meta->property(i);
+        if (kLeftOut.contains(p.name()) || meta->indexOfProperty(p.name()) != i
+            || (window ? QByteArrayList { "geometry" } : QByteArrayList { "size", "windowIcon" })
+                   .contains(p.name()))
+            continue;
+        const int at = plain->metaObject()->indexOfProperty(p.name());
+        const QString value = shown(p.read(object), p);
+        if (at < 0 || shown(plain->metaObject()->property(at).read(plain.get()), p) != value)
+            line << QString::fromLatin1(p.name()) + u'=' + value;
+    }
+    if (auto *widget = qobject_cast<QWidget *>(object)) {
+        const QPalette base = static_cast<QWidget *>(plain.get())->palette();
+        for (const auto role : { QPalette::Text, QPalette::Base })
+            if (widget->palette().color(role) != base.color(role))
+                line << QStringLiteral("colour%1=%2")
+                            .arg(role)
+                            .arg(widget->palette().color(role).name());
+        if (window)
+            line << QStringLiteral("flags=%1").arg(uint(widget->windowFlags()), 0, 16);
+        if (auto *label = qobject_cast<QLabel *>(widget); label && label->buddy())
+            line << QStringLiteral("buddy=") + label->buddy()->objectName();
+        if (auto *header = qobject_cast<QHeaderView *>(widget))
+            for (int i = 0; i < header->count(); ++i)
+                line << QStringLiteral("section%1=%2,%3")
+                            .arg(i)
+                            .arg(header->sectionSize(i))
+                            .arg(header->sectionResizeMode(i));
+    }
+    return line.join(u' ');
+}
+
+QStringList design(QWidget *window)
+{
+    QStringList lines { describe(window) };
+    for (QObject *object : window->findChildren<QObject *>()) {
+        bool inner = false;
+        for (QObject *o = object; o != window && !inner; o = o->parent())
+            inner = o->objectName().startsWith(u"qt_") || o->inherits("QSizeGrip");
+        QObject *holder = object; // the widget it belongs to, a menu's owner for a menu
+        while (holder && (!holder->isWidgetType() || qobject_cast<QMenu *>(holder)))
+            holder = holder->parent();
+        if (!inner && holder && static_cast<QWidget *>(holder)->window() == window
+            && (object->isWidgetType() || qobject_cast<QAction *>(object)))
+            lines << describe(object);
+    }
+    QStringList tab { QStringLiteral("tab:") };
+    for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+        if (w->isVisibleTo(window) && w->focusPolicy() & Qt::TabFocus)
+            tab << w->objectName();
+    return lines << tab.join(u' ');
+}
+
+} // namespace
+
+class TestDesign : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<frmMain> m_window;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(writeCode(m_dir.path(), "add.cod", record("加法", "逻辑操作", "说明")));
+        m_window = std::make_unique<frmMain>(m_dir.path());
+    }
+
+    void window_data()
+    {
+        QTest::addColumn<QWidget *>("window");
+        QTest::newRow("frmMain") << static_cast<QWidget *>(m_window.get());
+        QTest::newRow("frmNewCode") << static_cast<QWidget *>(new frmNewCode(m_window.get()));
+        QTest::newRow("frmFind") << static_cast<QWidget *>(new frmFind(m_window.get()));
+        QTest::newRow("frmAbout") << static_cast<QWidget *>(new frmAbout(m_window.get()));
+        m_window->showSearchWindow();
+        QTest::newRow("frmSearch") << m_window->findChild<QWidget *>("frmSearch");
+    }
+    void window()
+    {
+        QFETCH(QWidget *, window);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QStringList lines = design(window);
+        window->hide();
+        QFile file(QStringLiteral(QUILLBANK_DESIGN "/%1.txt").arg(QTest::currentDataTag()));
+        if (qEnvironmentVariableIsSet("QUILLBANK_WRITE_DESIGN")) {
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(lines.join(u'\n').toUtf8() + '\n');
+            return;
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(lines, QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts));
+    }
+};
+
+QTEST_MAIN(TestDesign)
+#include "tst_design.moc"
