@@ -80,19 +80,16 @@ QString describe(QObject *object)
         const QPalette base = static_cast<QWidget *>(plain.get())->palette();
         for (const auto role : { QPalette::Text, QPalette::Base })
             if (widget->palette().color(role) != base.color(role))
-                line << QStringLiteral("colour%1=%2")
-                            .arg(role)
-                            .arg(widget->palette().color(role).name());
+                line << "colour=" + widget->palette().color(role).name();
         if (window)
-            line << QStringLiteral("flags=%1").arg(uint(widget->windowFlags()), 0, 16);
+            line << "flags=" + QString::number(widget->windowFlags(), 16);
         if (auto *label = qobject_cast<QLabel *>(widget); label && label->buddy())
-            line << QStringLiteral("buddy=") + label->buddy()->objectName();
+            line << "buddy=" + label->buddy()->objectName();
         if (auto *header = qobject_cast<QHeaderView *>(widget))
             for (int i = 0; i < header->count(); ++i)
-                line << QStringLiteral("section%1=%2,%3")
-                            .arg(i)
-                            .arg(header->sectionSize(i))
-                            .arg(header->sectionResizeMode(i));
+                line << header->model()->headerData(i, Qt::Horizontal).toString() + u'/'
+                        + QString::number(header->sectionSize(i)) + u'/'
+                        + QString::number(header->sectionResizeMode(i));
     }
     return line.join(u' ');
 }
@@ -111,7 +108,7 @@ QStringList design(QWidget *window)
             && (object->isWidgetType() || qobject_cast<QAction *>(object)))
             lines << describe(object);
     }
-    QStringList tab { QStringLiteral("tab:") };
+    QStringList tab { "tab:" };
     for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
         if (w->isVisibleTo(window) && w->focusPolicy() & Qt::TabFocus)
             tab << w->objectName();
