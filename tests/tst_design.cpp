@@ -85,6 +85,10 @@ QString describe(QObject *object)
             line << "flags=" + QString::number(widget->windowFlags(), 16);
         if (auto *label = qobject_cast<QLabel *>(widget); label && label->buddy())
             line << "buddy=" + label->buddy()->objectName();
+        if (auto *view = qobject_cast<QAbstractItemView *>(widget); view && view->model())
+            for (int i = 0; i < view->model()->columnCount(); ++i)
+                if (QAbstractItemDelegate *delegate = view->itemDelegateForColumn(i))
+                    line << QString::number(i) + u'=' + delegate->metaObject()->className();
         if (auto *header = qobject_cast<QHeaderView *>(widget))
             for (int i = 0; i < header->count(); ++i)
                 line << header->model()->headerData(i, Qt::Horizontal).toString() + u'/'
