@@ -64,7 +64,6 @@ frmMain::frmMain(const QByteArray &nativeLibraryFolder, QWidget *parent)
     createTree();
     createPanes();
     createSearchShortcut();
-    setTabOrder();
 
     // The client area, below the menu bar, opens 8055 x 6480 twips.
     resize(Twips::toPixels(8055), Twips::toPixels(6480) + menuBar()->sizeHint().height());
@@ -100,7 +99,6 @@ void frmMain::createToolbar()
     m_toolbar = new QToolBar(m_client);
     m_toolbar->setObjectName(QStringLiteral("Toolbar"));
     m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
     m_toolbar->setIconSize(QSize(33, 33));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -212,15 +210,6 @@ void frmMain::createPanes()
         }
         Controls::setTextColor(*p.member, p.color);
     }
-}
-
-void frmMain::setTabOrder()
-{
-    m_toolbar->setFocusPolicy(Qt::NoFocus);
-    m_status->setFocusPolicy(Qt::NoFocus);
-    QWidget::setTabOrder(m_tvCodes, m_txtComments);
-    QWidget::setTabOrder(m_txtComments, m_txtDeclarations);
-    QWidget::setTabOrder(m_txtDeclarations, m_txtCode);
 }
 
 void frmMain::setPanel1Text(const QString &text)

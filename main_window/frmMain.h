@@ -87,7 +87,6 @@ private:
     void createTree();
     void createPanes();
     void createSearchShortcut();
-    void setTabOrder();
     void reportSkippedFiles();
     void onCurrentNodeChanged(const QModelIndex &current);
 
