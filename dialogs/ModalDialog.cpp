@@ -22,14 +22,13 @@ void ModalDialog::reject()
     // Escape: the dialogs have no cancel button.
 }
 
-void ModalDialog::closeEvent(QCloseEvent *event)
+void ModalDialog::closeEvent(QCloseEvent *)
 {
     // The close box ends the showing and destroys the dialog: at once when
     // the showing returns (see isDiscarded()), or else when control returns
     // to the event loop.
     m_discarded = true;
     done(QDialog::Rejected);
-    event->accept();
     deleteLater();
 }
 

@@ -80,7 +80,7 @@ class TestDialogs : public QObject {
         connect(&answerer, &QTimer::timeout, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (box && box->isVisible()) {
-                outcome.messages << box->text();
+                outcome.messages << box->text() + u'\n' + box->detailedText();
                 (box->button(answer) ? box->button(answer) : box->buttons().first())->click();
             }
         });
@@ -355,6 +355,12 @@ private slots:
         const QModelIndex y = m_window->codeTree()->indexOfKey(QStringLiteral("y"));
         tree->setCurrentIndex(y);
         m_window->setPanel1Text(QStringLiteral("panel one"));
+        QVERIFY(writeCode(m_library, "f.cod", record("f", kOther)));
+        ScopedFileOps ops; // f.cod cannot be opened
+        ops.openat = [](int dirFd, const char *name, int flags, mode_t mode) {
+            return qstrcmp(name, "f.cod") ? ScopedFileOps::real.openat(dirFd, name, flags, mode)
+                                          : (errno = EACCES, -1);
+        };
         const QList<int> handles = openHandles();
         const Outcome outcome
             = run("Find", [&](QDialog *dialog) { submit(dialog, { text }, "Command1"); });
@@ -363,6 +369,8 @@ private slots:
         QCOMPARE(this->text("txtCode"), found.leftJustified(1500));
         QVERIFY(this->text("txtComments").startsWith(found.isEmpty() ? "old y" : text));
         QCOMPARE(outcome.messages.size(), found.isEmpty() ? 1 : 0);
+        QCOMPARE(outcome.messages.value(0).contains(QStringLiteral("\nf.cod：无法打开")),
+            found.isEmpty()); // in the details
         QCOMPARE(tree->currentIndex(), y);
         QCOMPARE(this->text("Panel1"), QStringLiteral("panel one"));
     }

@@ -1,4 +1,6 @@
 #include "CodeSearch.h"
+#include "ScopedFileOps.h"
+#include "SearchJob.h"
 #include "TestLibrary.h"
 
 #include <QTemporaryDir>
@@ -146,6 +148,16 @@ void tst_search::runKeepsListOrderAndNamesUnreadableFiles()
     const std::atomic<bool> cancel { true }; // a cancelled run is not finished
     const CodeSearch::Results none = search.run(dir.path(), files, &cancel);
     QVERIFY(!none.finished && none.hits.isEmpty());
+    // A job destroyed at once abandons its search within a chunk.
+    std::atomic<int> opened { 0 };
+    ScopedFileOps ops;
+    ops.before = [&](ScopedFileOps::Call call, int) {
+        return call == ScopedFileOps::OpenAt ? usleep(2000) + (++opened, 0) : 0;
+    };
+    {
+        SearchJob job(search, dir.path(), files);
+    }
+    QVERIFY2(opened < 200, qPrintable(QString::number(opened)));
 }
 
 QTEST_GUILESS_MAIN(tst_search)
