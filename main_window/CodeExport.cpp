@@ -22,15 +22,6 @@ QString textFileName(const QModelIndex &node)
         AsmText::fileNameFor(node.data(CodeTreeModel::FileNameRole).toByteArray()));
 }
 
-// At most `shown` lines of a list, and how many more there are.
-QString shortList(const QStringList &lines, int shown = 10)
-{
-    QStringList result = lines.mid(0, shown);
-    if (lines.size() > shown)
-        result << CodeExport::tr("……（共 %1 个）").arg(lines.size());
-    return result.join(u'\n');
-}
-
 // Where the first export's dialog opens: the documents folder, or the home
 // folder on a system that has none.
 QString firstFolder()

@@ -3,6 +3,7 @@
 #include "AddStep.h"
 #include "CodeRecord.h"
 #include "LibraryAdd.h"
+#include "LogLine.h"
 #include "MessageBoxes.h"
 #include "TextImport.h"
 #include "frmMain.h"
@@ -24,15 +25,6 @@ QString title()
 QString fileName(const QString &path)
 {
     return QFileInfo(path).fileName();
-}
-
-// At most `shown` lines of a list, and how many there are in all.
-QString shortList(const QStringList &lines, int shown = 15)
-{
-    QStringList result = lines.mid(0, shown);
-    if (lines.size() > shown)
-        result << FileDrop::tr("……（共 %1 个）").arg(lines.size());
-    return result.join(u'\n');
 }
 
 // Why a file was not added when a question about it was answered no.

@@ -82,16 +82,15 @@ void frmMain::reportSkippedFiles()
         lines << printableText(m_loadProblem);
     if (!m_skipped.isEmpty()) {
         lines << tr("载入代码库时跳过了 %1 个文件，这些文件未列入代码树：").arg(m_skipped.size());
-        constexpr int kShown = 10;
-        for (int i = 0; i < qMin<int>(kShown, m_skipped.size()); ++i)
-            lines << tr("“%1”：%2")
-                         .arg(printableText(m_skipped[i].fileName),
-                             printableText(m_skipped[i].reason));
-        if (m_skipped.size() > kShown)
-            lines << tr("……（共 %1 个，详见“详细信息”）").arg(m_skipped.size());
+        QStringList named;
         QStringList all;
-        for (const SkippedFile &skipped : m_skipped)
-            all << tr("%1：%2").arg(printableText(skipped.fileName), printableText(skipped.reason));
+        for (const SkippedFile &skipped : m_skipped) {
+            const QString fileName = printableText(skipped.fileName);
+            const QString reason = printableText(skipped.reason);
+            named << tr("“%1”：%2").arg(fileName, reason);
+            all << tr("%1：%2").arg(fileName, reason);
+        }
+        lines << shortList(named, tr("……（共 %1 个，详见“详细信息”）"));
         box->setDetailedText(all.join(u'\n'));
     }
     box->setText(lines.join(u'\n'));

@@ -23,6 +23,15 @@ QString printableText(const QString &text)
     return out;
 }
 
+QString shortList(const QStringList &lines, const QString &more)
+{
+    constexpr int kShown = 10;
+    QStringList result = lines.mid(0, kShown);
+    if (lines.size() > kShown)
+        result << more.arg(lines.size());
+    return result.join(u'\n');
+}
+
 void logLine(const QString &line)
 {
     std::fprintf(stderr, "quillbank: %s\n", qUtf8Printable(printableText(line)));
