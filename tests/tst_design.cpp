@@ -34,13 +34,29 @@ std::unique_ptr<QObject> fresh(const QMetaObject *meta)
     return std::unique_ptr<QObject>(made[meta->className()]());
 }
 
+// A picture by a digest of its pixels; an icon as drawn normally and selected.
+QString picture(const QPixmap &pixmap)
+{
+    if (pixmap.isNull())
+        return "none";
+    const QImage image = pixmap.toImage();
+    const QByteArray bits(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes());
+    return QCryptographicHash::hash(bits, QCryptographicHash::Md5).toHex().left(6);
+}
+QString picture(const QIcon &icon)
+{
+    return picture(icon.pixmap(33)) + u'/' + picture(icon.pixmap(33, QIcon::Selected));
+}
+
 QString shown(const QVariant &value, const QMetaProperty &property)
 {
     if (property.isEnumType())
         return property.enumerator().valueToKeys(value.toInt());
     QString text;
-    if (value.typeId() == QMetaType::QPixmap || value.typeId() == QMetaType::QIcon)
-        text = value.value<QPixmap>().isNull() && value.value<QIcon>().isNull() ? "none" : "set";
+    if (value.typeId() == QMetaType::QPixmap)
+        text = picture(value.value<QPixmap>());
+    else if (value.typeId() == QMetaType::QIcon)
+        text = picture(value.value<QIcon>());
     else if (value.canConvert<QString>())
         text = value.toString();
     else if (QDebug debug(&text); true)
@@ -85,10 +101,23 @@ QString describe(QObject *object)
             line << "flags=" + QString::number(widget->windowFlags(), 16);
         if (auto *label = qobject_cast<QLabel *>(widget); label && label->buddy())
             line << "buddy=" + label->buddy()->objectName();
-        if (auto *view = qobject_cast<QAbstractItemView *>(widget); view && view->model())
-            for (int i = 0; i < view->model()->columnCount(); ++i)
+        if (auto *view = qobject_cast<QAbstractItemView *>(widget); view && view->model()) {
+            const QAbstractItemModel *model = view->model();
+            for (int i = 0; i < model->columnCount(); ++i)
                 if (QAbstractItemDelegate *delegate = view->itemDelegateForColumn(i))
                     line << QString::number(i) + u'=' + delegate->metaObject()->className();
+            const auto item = [&](const QModelIndex &index) {
+                line << index.data().toString() + u'/'
+                        + picture(index.data(Qt::DecorationRole).value<QIcon>())
+                        + (index.data(Qt::FontRole).value<QFont>().bold() ? "/bold" : "");
+            };
+            for (int row = 0; !qobject_cast<QHeaderView *>(view) && row < model->rowCount();
+                 ++row) {
+                item(model->index(row, 0));
+                for (int code = 0; code < model->rowCount(model->index(row, 0)); ++code)
+                    item(model->index(code, 0, model->index(row, 0)));
+            }
+        }
         if (auto *header = qobject_cast<QHeaderView *>(widget))
             for (int i = 0; i < header->count(); ++i)
                 line << header->model()->headerData(i, Qt::Horizontal).toString() + u'/'
