@@ -64,15 +64,23 @@ QString shown(const QVariant &value, const QMetaProperty &property)
     return text.replace(u'\n', QStringLiteral("\\n"));
 }
 
-// Properties that follow the place on the screen, the focus or the text,
-// or repeat another one.
-const QSet<QByteArray> kLeftOut { "objectName", "pos", "x", "y", "frameGeometry", "normalGeometry",
-    "frameSize", "width", "height", "rect", "frameRect", "frameWidth", "minimumWidth",
-    "minimumHeight", "maximumWidth", "maximumHeight", "visible", "windowModality", "iconText",
-    "focus", "isActiveWindow", "underMouse", "childrenRect", "childrenRegion", "cursorPosition",
-    "hasSelectedText", "selectedText", "modified", "blockCount", "undoAvailable", "redoAvailable",
-    "acceptableInput", "sizeHint", "minimumSizeHint", "cursor", "palette", "locale",
-    "inputMethodHints", "windowIconText", "floating" };
+const QSet<QByteArray> kLeftOut { "objectName", "pos", "palette", "visible", "frameRect",
+    "minimumWidth", "minimumHeight", "maximumWidth", "maximumHeight", "iconText",
+    "windowModality" };
+
+// The items of a model, depth first, with their pictures and weight.
+QStringList items(const QAbstractItemModel *model, const QModelIndex &parent = {})
+{
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+        const QModelIndex index = model->index(row, 0, parent);
+        shown << index.data().toString() + u'/'
+                + picture(index.data(Qt::DecorationRole).value<QIcon>())
+                + (index.data(Qt::FontRole).value<QFont>().bold() ? "/bold" : "")
+              << items(model, index);
+    }
+    return shown;
+}
 
 QString describe(QObject *object)
 {
@@ -83,7 +91,7 @@ QString describe(QObject *object)
     const bool window = object->isWidgetType() && static_cast<QWidget *>(object)->isWindow();
     for (int i = 0; i < meta->propertyCount(); ++i) {
         const QMetaProperty p = meta->property(i);
-        if (kLeftOut.contains(p.name()) || meta->indexOfProperty(p.name()) != i
+        if (!p.isWritable() || kLeftOut.contains(p.name()) || meta->indexOfProperty(p.name()) != i
             || (window ? QByteArrayList { "geometry" } : QByteArrayList { "size", "windowIcon" })
                    .contains(p.name()))
             continue;
@@ -101,23 +109,14 @@ QString describe(QObject *object)
             line << "flags=" + QString::number(widget->windowFlags(), 16);
         if (auto *label = qobject_cast<QLabel *>(widget); label && label->buddy())
             line << "buddy=" + label->buddy()->objectName();
-        if (auto *view = qobject_cast<QAbstractItemView *>(widget); view && view->model()) {
-            const QAbstractItemModel *model = view->model();
-            for (int i = 0; i < model->columnCount(); ++i)
-                if (QAbstractItemDelegate *delegate = view->itemDelegateForColumn(i))
-                    line << QString::number(i) + u'=' + delegate->metaObject()->className();
-            const auto item = [&](const QModelIndex &index) {
-                line << index.data().toString() + u'/'
-                        + picture(index.data(Qt::DecorationRole).value<QIcon>())
-                        + (index.data(Qt::FontRole).value<QFont>().bold() ? "/bold" : "");
-            };
-            for (int row = 0; !qobject_cast<QHeaderView *>(view) && row < model->rowCount();
-                 ++row) {
-                item(model->index(row, 0));
-                for (int code = 0; code < model->rowCount(model->index(row, 0)); ++code)
-                    item(model->index(code, 0, model->index(row, 0)));
-            }
-        }
+        auto *view = qobject_cast<QAbstractItemView *>(widget);
+        for (int i = 0; view && view->model() && i < view->model()->columnCount(); ++i)
+            if (QAbstractItemDelegate *delegate = view->itemDelegateForColumn(i))
+                line << QString::number(i) + u'=' + delegate->metaObject()->className();
+        if (auto *combo = qobject_cast<QComboBox *>(widget))
+            line << items(combo->model());
+        else if (qobject_cast<QTreeView *>(widget))
+            line << items(view->model());
         if (auto *header = qobject_cast<QHeaderView *>(widget))
             for (int i = 0; i < header->count(); ++i)
                 line << header->model()->headerData(i, Qt::Horizontal).toString() + u'/'
