@@ -131,13 +131,6 @@ void CodeTreeModel::addCodes(
     const LibraryScan &scan, const FileList &files, QVector<SkippedFile> *rejected)
 {
     beginResetModel();
-    QVector<int> perCategory(m_categories.size());
-    for (const CodeHead &head : scan.codes) {
-        if (head.category >= 0 && head.category < m_categories.size())
-            ++perCategory[head.category];
-    }
-    for (int i = 0; i < m_categories.size(); ++i)
-        m_categories[i].codes.reserve(m_categories[i].codes.size() + perCategory[i]);
     m_codes.reserve(m_codes.size() + scan.codes.size());
     m_names.reserve(m_names.size() + scan.names.size());
     growTable(m_codes.size() + scan.codes.size());

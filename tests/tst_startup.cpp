@@ -101,9 +101,10 @@ private slots:
         QCOMPARE(moved, model->indexOfKey(QStringLiteral("First"))); // a selection follows
         QCOMPARE(seen(conversion).last(), "First");
         QVERIFY(model->removeCode(QStringLiteral("2")));
-        QCOMPARE(seen(kOther), (QStringList { "x", "1", "3" }));
+        QVERIFY(model->addCode({ kOther, QStringLiteral("2"), "2b", {} })); // its name is free
+        QCOMPARE(seen(kOther), (QStringList { "x", "1", "3", "2" }));
         QVERIFY(model->indexOfKey(QStringLiteral("first")).isValid());
-        QCOMPARE(model->codeCount(), 8);
+        QCOMPARE(model->codeCount(), 9);
     }
 
     // Each entry is taken in as the code it holds or passed over with a
