@@ -137,7 +137,8 @@ QStringList design(QWidget *window)
         while (holder && (!holder->isWidgetType() || qobject_cast<QMenu *>(holder)))
             holder = holder->parent();
         if (!inner && holder && static_cast<QWidget *>(holder)->window() == window
-            && (object->isWidgetType() || qobject_cast<QAction *>(object)))
+            && (object->isWidgetType()
+                || (qobject_cast<QAction *>(object) && !object->objectName().isEmpty())))
             lines << describe(object);
     }
     QStringList tab { "tab:" };
