@@ -273,10 +273,13 @@ private slots:
         // A drop goes where the drag entered; it may be offered as a move.
         const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
         QDragEnterEvent enter(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
         QDropEvent event(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
-        for (QEvent *e : std::initializer_list<QEvent *> { &enter, &event })
+        for (QEvent *e : std::initializer_list<QEvent *> { &enter, &move, &event })
             QCoreApplication::sendEvent(tree()->viewport(), e);
         QCoreApplication::processEvents();
+        QVERIFY(enter.isAccepted()); // anywhere, so that a move on to a node is seen
+        QCOMPARE(move.isAccepted(), !key.isEmpty());
         QCOMPARE(event.isAccepted() && event.dropAction() == Qt::CopyAction, !key.isEmpty());
         QTEST(m_filled, "filled");
         QFETCH(QStringList, told);
