@@ -130,15 +130,14 @@ QStringList design(QWidget *window)
 {
     QStringList lines { describe(window) };
     for (QObject *object : window->findChildren<QObject *>()) {
-        bool inner = false;
-        for (QObject *o = object; o != window && !inner; o = o->parent())
-            inner = o->objectName().startsWith(u"qt_") || o->inherits("QSizeGrip");
-        QObject *holder = object; // the widget it belongs to, a menu's owner for a menu
-        while (holder && (!holder->isWidgetType() || qobject_cast<QMenu *>(holder)))
-            holder = holder->parent();
-        if (!inner && holder && static_cast<QWidget *>(holder)->window() == window
-            && (object->isWidgetType()
-                || (qobject_cast<QAction *>(object) && !object->objectName().isEmpty())))
+        // Not Qt's own parts, nor another window (a menu is the window's).
+        bool shown = object->isWidgetType()
+            || (qobject_cast<QAction *>(object) && !object->objectName().isEmpty());
+        for (QObject *o = object; shown && o != window; o = o->parent())
+            shown = !o->objectName().startsWith(u"qt_") && !o->inherits("QSizeGrip")
+                && !(o->isWidgetType() && static_cast<QWidget *>(o)->isWindow()
+                    && !qobject_cast<QMenu *>(o));
+        if (shown)
             lines << describe(object);
     }
     QStringList tab { "tab:" };
