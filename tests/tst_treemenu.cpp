@@ -48,6 +48,8 @@ class TestTreeMenu : public QObject {
         } else if (auto *files = qobject_cast<QFileDialog *>(modal); files && files->isVisible()) {
             files->selectFile(m_exportAs.isEmpty() ? m_dir->filePath("dir") : m_exportAs);
             static_cast<QDialog *>(files)->accept(); // as the Choose button does
+        } else if (auto *progress = qobject_cast<QProgressDialog *>(modal)) {
+            progress->cancel();
         } else if (auto *dialog = qobject_cast<frmNewCode *>(modal); dialog && m_onDialog) {
             m_filled.clear();
             for (const char *name : { "txtName", "cmbCategory", kPanes[0], kPanes[1], kPanes[2] }) {
@@ -185,6 +187,24 @@ private slots:
         QCOMPARE(readFile(folder + "/add.asm") == "old", answer != QMessageBox::Yes);
         QVERIFY(readFile(folder + "/sub.asm").startsWith(";; 说明"));
         QCOMPARE(TestLibrary::entries(folder), QStringList({ "add.asm", "sub.asm" }));
+    }
+
+    // A long export shows its progress, and Cancel stops it there.
+    void exportCancelled()
+    {
+        for (const QByteArray name : { "c1", "c2", "c3", "c4", "c5" }) {
+            QVERIFY(writeCode(m_library, name + ".cod", record(name, kOther)));
+            QVERIFY(m_window->codeTree()->addCode({ kOther, name, name + ".cod", {} }));
+        }
+        ScopedFileOps ops; // each file takes a while
+        ops.before = [](ScopedFileOps::Call call, int) {
+            return call == ScopedFileOps::Fsync ? usleep(300000) : 0;
+        };
+        tree()->setCurrentIndex(node(kOther));
+        tree()->findChild<QAction *>("mnuExportCategory")->trigger();
+        QTRY_COMPARE(m_told.size(), 1);
+        QVERIFY2(m_told[0].endsWith(QStringLiteral("\n导出已取消。")), qPrintable(m_told[0]));
+        QVERIFY(TestLibrary::entries(m_dir->filePath("dir")).size() < 5);
     }
 
     // One code through the save dialog: written, and nothing to tell.
