@@ -33,7 +33,6 @@ void frmMain::showFoundCode(const QString &name, int field, int offset, int leng
     const QModelIndex node = m_model->indexOfKey(name);
     if (!node.isValid())
         return;
-    m_tvCodes->expand(node.parent());
     m_tvCodes->setCurrentIndex(node);
     m_tvCodes->scrollTo(node);
     tvCodes_NodeClick(node);

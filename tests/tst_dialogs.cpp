@@ -128,7 +128,7 @@ private slots:
             { "d.cod", "d", "其他", "浮点数代数值比较\r\n第二行", "CODE D" },
             { "e.cod", "e", "其他", "short", "CODE E" },
             { ".hidden.cod", "h", "其他", "Hidden", "" },
-            { "y.cod", "y", "运算子程序", "old y", "" }, { "z.cod", "w", "其他", "w's", "" } };
+            { "y.cod", "y", "运算子程序", "old y", "" }, { "z.cod", "w", "运算子程序", "w's", "" } };
         for (const auto &c : codes)
             QVERIFY(writeCode(m_library, c[0],
                 record(c[1], QString::fromUtf8(c[2]), QString::fromUtf8(c[3]), {}, c[4])));

@@ -66,11 +66,18 @@ private slots:
             box->click();
             QTRY_COMPARE(count->text(), box->isChecked() ? "没有找到" : "找到 1 个代码");
         }
+        query->setText(QStringLiteral("mov (ax")); // as a regular expression: told where
+        child<QCheckBox>(search, "chkRegex")->click();
+        QTRY_VERIFY(count->text().contains(QStringLiteral("位置 7")));
+        child<QCheckBox>(search, "chkRegex")->click();
+        query->setText(QStringLiteral("ｄａｔａ"));
+        QTRY_COMPARE(count->text(), QStringLiteral("找到 1 个代码"));
         QTest::keyClick(query, Qt::Key_Down);
         QCOMPARE(QApplication::focusWidget(), rows);
         QVERIFY(text("txtComments").startsWith(QStringLiteral("说明一\n说明二")));
-        QCOMPARE(
-            child<QTreeView>(m_window.get(), "tvCodes")->currentIndex().data().toString(), "加法");
+        const QModelIndex shownCode = child<QTreeView>(m_window.get(), "tvCodes")->currentIndex();
+        QCOMPARE(shownCode.data().toString(), "加法");
+        QVERIFY(child<QTreeView>(m_window.get(), "tvCodes")->isExpanded(shownCode.parent()));
         auto *declarations = child<QPlainTextEdit>(m_window.get(), "txtDeclarations");
         QCOMPARE(declarations->textCursor().selectedText(), "DATA");
         // The rows stay as found; Enter on the row shows its code again.

@@ -214,6 +214,9 @@ private slots:
         QCOMPARE(box->text().count(u'\n'), qMin(files, 10) + (files > 10));
         QCOMPARE(box->text().contains(QStringLiteral("共 %1 个").arg(files)), files > 10);
         QCOMPARE(box->detailedText().count(u'\n'), files - 1);
+        window.hide(), window.show(); // told once
+        QTest::qWait(50);
+        QCOMPARE(window.findChildren<QMessageBox *>().size(), 1);
     }
 
     // A first start places the sample codes as the library, in one step; a
