@@ -93,7 +93,7 @@ class TestDialogs : public QObject {
             if (dialog && dialog->isVisible())
                 outcome.stayed = true, dialog->hide();
         });
-        command == u"About" ? m_window->mnuAbout_Click() : m_window->Toolbar_ButtonClick(command);
+        child<QAction>(m_window.get(), command == u"About" ? "mnuAbout" : command)->trigger();
         return outcome;
     }
     Outcome add(const QStringList &entry, QMessageBox::StandardButton answer = QMessageBox::Ok)
@@ -128,7 +128,8 @@ private slots:
             { "d.cod", "d", "其他", "浮点数代数值比较\r\n第二行", "CODE D" },
             { "e.cod", "e", "其他", "short", "CODE E" },
             { ".hidden.cod", "h", "其他", "Hidden", "" },
-            { "y.cod", "y", "运算子程序", "old y", "" }, { "z.cod", "w", "运算子程序", "w's", "" } };
+            { "y.cod", "y", "运算子程序", "old y", "" },
+            { "z.cod", "w", "运算子程序", "w's", "" } };
         for (const auto &c : codes)
             QVERIFY(writeCode(m_library, c[0],
                 record(c[1], QString::fromUtf8(c[2]), QString::fromUtf8(c[3]), {}, c[4])));
