@@ -145,6 +145,8 @@ void tst_search::runKeepsListOrderAndNamesUnreadableFiles()
     }
     QCOMPARE(results.unreadable.size(), 1);
     QCOMPARE(results.unreadable.at(0).fileName, QStringLiteral("missing.cod"));
+    search.setQuery(QStringLiteral("无"), {}); // a new query replaces the old one
+    QCOMPARE(search.run(dir.path(), files).hits.size(), 512 - 74);
     const std::atomic<bool> cancel { true }; // a cancelled run is not finished
     const CodeSearch::Results none = search.run(dir.path(), files, &cancel);
     QVERIFY(!none.finished && none.hits.isEmpty());
