@@ -119,7 +119,7 @@ private slots:
         const QByteArray files[][2] = { { "a.cod", bytes(record("a", kOther, "c\r\n\"\\")) },
             { "w.cod", windows }, { "\xD7\xA2.cod", bytes(record("gbk name", kOther)) },
             { "short.cod", windows.left(100) },
-            { "bad.cod", QByteArray(windows).replace(70, 2, "\x81\x20") } };
+            { "bad.cod", QByteArray(windows).replace(3, 2, "\x81\x20") } };
         QByteArray json;
         QBuffer device(&json);
         device.open(QIODevice::WriteOnly);
