@@ -205,7 +205,7 @@ private slots:
         row("i/o error at fsync", ScopedFileOps::Fsync, { -EIO, pass }, false);
         row("i/o error at close", ScopedFileOps::Close, { -EIO }, false);
         row("i/o error at rename", ScopedFileOps::Rename, { -EIO }, false);
-        row("interrupted, short writes", ScopedFileOps::Write, { -EINTR, 7 }, true);
+        row("interrupted, one-byte writes", ScopedFileOps::Write, { -EINTR, 1 }, true);
         row("folder fsync fails", ScopedFileOps::Fsync, { pass, -EIO }, true);
     }
     void interruptedSave()
