@@ -25,7 +25,7 @@ static QString fitToWidth(const QString &text, int width)
     if (text.size() > width) {
         qsizetype cut = width;
         // Never keep half of a surrogate pair.
-        if (cut > 0 && text.at(cut - 1).isHighSurrogate())
+        if (text.at(cut - 1).isHighSurrogate())
             --cut;
         return text.left(cut).leftJustified(width, u' ');
     }
