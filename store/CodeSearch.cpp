@@ -287,14 +287,6 @@ CodeSearch::Results CodeSearch::run(int folderFd, const QVector<QByteArray> &fil
     });
     Results results;
     results.finished = !abandoned.load();
-    qsizetype hits = 0;
-    qsizetype characters = 0;
-    for (const Chunk &chunk : chunks) {
-        hits += chunk.hits.size();
-        characters += chunk.lines.size();
-    }
-    results.hits.reserve(hits);
-    results.lines.reserve(characters);
     for (Chunk &chunk : chunks) {
         for (Hit hit : std::as_const(chunk.hits)) {
             hit.lineOffset += quint32(results.lines.size());

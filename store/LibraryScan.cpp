@@ -120,11 +120,7 @@ LibraryScan LibraryScan::read(const FileList &files)
         readRange(files, dirFd, begin, end, heads.get(), &extras[size_t(chunk)]);
     });
     // Joined in list order.
-    qsizetype length = 0;
-    for (int i = 0; i < n; ++i)
-        length += heads[i].category < -1 ? 0 : heads[i].nameLength;
     scan.codes.reserve(n);
-    scan.names.reserve(length);
     for (int i = 0; i < n; ++i) {
         const Head &head = heads[i];
         if (head.category < -1)
