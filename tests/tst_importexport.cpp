@@ -106,6 +106,9 @@ private slots:
         for (const char *refused : { "", "missing.asm", "big.asm" })
             QVERIFY(
                 !TextImport::readFile(dir.filePath(refused), &text, &error) && !error.isEmpty());
+        // A file whose reads fail (this one at address 0) is refused at once.
+        QVERIFY(!TextImport::readFile("/proc/self/mem", &text, &error));
+        QVERIFY2(error.startsWith(QStringLiteral("无法读取文件：")), qPrintable(error));
         QVERIFY(TextImport::readFile(dir.filePath("max.asm"), &text, &error));
     }
 
