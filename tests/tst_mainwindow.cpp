@@ -97,6 +97,10 @@ private slots:
         m_window->showSearchWindow();
         QCOMPARE(m_window->findChildren<frmSearch *>().size(), 1);
         QCOMPARE(query->text(), QStringLiteral("ｄａｔａ"));
+        m_window->activateWindow(); // shown again while behind the main window: in front
+        QTRY_VERIFY(m_window->isActiveWindow());
+        m_window->showSearchWindow();
+        QTRY_VERIFY(search->isActiveWindow());
     }
 
     // Rows come in the tree's order and name the tree's codes; a file that
