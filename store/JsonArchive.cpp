@@ -31,8 +31,6 @@ bool isAscii(QByteArrayView bytes)
 
 bool isUtf8(QByteArrayView bytes)
 {
-    if (isAscii(bytes))
-        return true;
     QStringDecoder decoder(QStringDecoder::Utf8,
         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = decoder(bytes);
