@@ -49,7 +49,8 @@ constexpr int kNameWidth = CodeRecord::width(CodeRecord::Name);
 struct Head {
     char16_t name[kNameWidth];
     quint8 nameLength;
-    qint8 category; // as in CodeHead, or -2 when the file could not be read
+    qint8 category; // as in CodeHead
+    bool read; // false when the file could not be read
 };
 
 // What is rare enough to be kept per chunk: files that could not be read
@@ -71,10 +72,10 @@ void readRange(
         Head &head = heads[i];
         qsizetype got = 0;
         QString error;
-        if (!modProgramVars::ReadRecordBytesAt(
-                dirFd, files.fileName(i).data(), buffer, &got, &error)) {
+        head.read = modProgramVars::ReadRecordBytesAt(
+            dirFd, files.fileName(i).data(), buffer, &got, &error);
+        if (!head.read) {
             extras->skipped.append({ files.name(i), error });
-            head.category = -2;
             continue;
         }
         if (got < CodeRecord::RecordSize)
@@ -123,7 +124,7 @@ LibraryScan LibraryScan::read(const FileList &files)
     scan.codes.reserve(n);
     for (int i = 0; i < n; ++i) {
         const Head &head = heads[i];
-        if (head.category < -1)
+        if (!head.read)
             continue;
         const quint32 offset = quint32(scan.names.size());
         scan.names.append(reinterpret_cast<const QChar *>(head.name), head.nameLength);
