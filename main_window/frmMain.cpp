@@ -148,7 +148,6 @@ void frmMain::createStatusBar()
     for (QLabel *panel : { m_panel1, m_panel2 }) {
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        panel->setFont(Fonts::windowFont());
     }
     m_panel2->setFixedWidth(Controls::panelWidth(
         m_panel2->fontMetrics(), m_panel2->text(), m_panel2->frameWidth(), Twips::toPixels(1440)));

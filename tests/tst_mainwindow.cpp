@@ -151,6 +151,8 @@ private slots:
         QCOMPARE(rows().right(35),
             QStringLiteral("减法 逻辑操作 说明 second 除法 逻辑操作 说明 SeconD"));
         QVERIFY(QDir().rename(dir.path() + "-moved", dir.path()));
+        QVERIFY(m_window->codeTree()->removeCode(QStringLiteral("除法"))); // searched again too
+        QTRY_COMPARE(count->text(), QStringLiteral("找到 2 个代码，1 个文件无法读取"));
         QTest::failOnWarning(QRegularExpression(QStringLiteral("QPainter")));
         view->setCurrentIndex(view->model()->index(0, 0));
         // The bold match leaves the painter as it found it, and reads as a
