@@ -147,6 +147,10 @@ void tst_search::runKeepsListOrderAndNamesUnreadableFiles()
     QCOMPARE(results.unreadable.at(0).fileName, QStringLiteral("missing.cod"));
     search.setQuery(QStringLiteral("无"), {}); // a new query replaces the old one
     QCOMPARE(search.run(dir.path(), files).hits.size(), 512 - 74);
+    // A break is found where a code holds CR alone, and no LF anywhere.
+    QVERIFY(TestLibrary::writeCode(dir.path(), "cr.cod", record("cr", {}, {}, "A\rB")));
+    search.setQuery(QStringLiteral("\"a\nb\""), {});
+    QCOMPARE(search.run(dir.path(), { "cr.cod" }).hits.size(), 1);
     const std::atomic<bool> cancel { true }; // a cancelled run is not finished
     const CodeSearch::Results none = search.run(dir.path(), files, &cancel);
     QVERIFY(!none.finished && none.hits.isEmpty());
