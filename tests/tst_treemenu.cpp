@@ -292,6 +292,7 @@ private slots:
         QDragEnterEvent enter(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
         QDragMoveEvent move(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
         QDropEvent event(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        event.accept(); // as a platform may deliver it: a drop off the nodes is refused
         for (QEvent *e : std::initializer_list<QEvent *> { &enter, &move, &event })
             QCoreApplication::sendEvent(tree()->viewport(), e);
         QCoreApplication::processEvents();
