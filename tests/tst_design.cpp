@@ -59,11 +59,12 @@ QString shown(const QVariant &value, const QMetaProperty &property)
         text = picture(value.value<QIcon>());
     else if (value.canConvert<QString>())
         text = value.toString();
-    else if (QDebug debug(&text); true)
-        value.metaType().debugStream(debug.nospace(), value.constData());
+    else
+        value.metaType().debugStream(QDebug(&text).nospace(), value.constData());
     return text.replace(u'\n', QStringLiteral("\\n"));
 }
 
+// Properties that follow the place on the screen or repeat another one.
 const QSet<QByteArray> kLeftOut { "objectName", "pos", "palette", "visible", "frameRect",
     "minimumWidth", "minimumHeight", "maximumWidth", "maximumHeight", "iconText",
     "windowModality" };
