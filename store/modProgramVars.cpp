@@ -23,8 +23,7 @@ namespace {
     QByteArray folderOf(const QByteArray &path)
     {
         const qsizetype slash = path.lastIndexOf('/');
-        return slash < 0 ? QByteArrayLiteral(".")
-                         : (slash == 0 ? QByteArray("/") : path.left(slash));
+        return slash < 0 ? QByteArrayLiteral(".") : path.left(qMax(slash, 1)); // "/" kept
     }
 
     // A name relative to dirFd as a path that the path-based calls take.
