@@ -101,12 +101,10 @@ AddStep::Outcome AddStep::save(LibraryFolder *library, const CodeRecord &record,
     const QString name = record.codeName();
     const QString shownName = FileList::decodeFileName(fileName);
     const auto failed = [&](const QString &error) {
-        return Outcome { Failed, QStringLiteral("无法保存代码“%1”：%2").arg(name, error), {}, false,
-            {} };
+        return Outcome { Failed, QStringLiteral("无法保存代码“%1”：%2").arg(name, error) };
     };
     const auto declined = [&](Question question, const QString &text) {
-        return answer(question, text) ? std::optional<Outcome>()
-                                      : Outcome { Cancelled, text, {}, false, {} };
+        return answer(question, text) ? std::optional<Outcome>() : Outcome { Cancelled, text };
     };
     FileStamp agreed;
     QString error;

@@ -63,6 +63,7 @@ private slots:
         pause->setInterval(3600000);
         query->setText(QStringLiteral("ｄａｔａ"));
         QTest::keyClick(query, Qt::Key_Return);
+        QVERIFY(!pause->isActive()); // nor searches again when the pause is over
         QTRY_COMPARE(count->text(), QStringLiteral("找到 1 个代码"));
         pause->setInterval(typing);
         QCOMPARE(rows->model()->index(0, 2).data().toString(), QStringLiteral("声明"));

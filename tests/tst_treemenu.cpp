@@ -47,7 +47,7 @@ class TestTreeMenu : public QObject {
             button ? button->click() : QTest::keyClick(box, Qt::Key_Return); // the default
         } else if (auto *files = qobject_cast<QFileDialog *>(modal); files && files->isVisible()) {
             files->selectFile(m_exportAs.isEmpty() ? m_dir->filePath("dir") : m_exportAs);
-            static_cast<QDialog *>(files)->accept(); // as the Choose button does
+            static_cast<QDialog *>(files)->done(QDialog::Accepted); // chosen, there or not
         } else if (auto *progress = qobject_cast<QProgressDialog *>(modal)) {
             progress->cancel();
         } else if (auto *dialog = qobject_cast<frmNewCode *>(modal); dialog && m_onDialog) {
@@ -184,6 +184,11 @@ private slots:
         QCOMPARE(readFile(folder + "/add.asm") == "old", answer != QMessageBox::Yes);
         QVERIFY(readFile(folder + "/sub.asm").startsWith(";; 说明"));
         QCOMPARE(TestLibrary::entries(folder), QStringList({ "add.asm", "sub.asm" }));
+        m_exportAs = m_dir->filePath("gone"); // a folder no longer there is told
+        tree()->findChild<QAction *>("mnuExportCategory")->trigger();
+        QTRY_COMPARE(m_told.size(), 3);
+        QVERIFY2(
+            m_told.at(2).startsWith(QStringLiteral("无法打开文件夹")), qPrintable(m_told.at(2)));
     }
 
     // A long export shows its progress, and Cancel stops it there.
