@@ -56,6 +56,8 @@ private slots:
         auto *rows = child<QTreeView>(search, QStringLiteral("lstResults"));
         QTest::keyClicks(query, QStringLiteral("nothing-here"));
         QTRY_COMPARE(count->text(), QStringLiteral("没有找到"));
+        QTest::keyClick(query, Qt::Key_Down); // no rows to move into
+        QCOMPARE(QApplication::focusWidget(), query);
         QTimer *pause = nullptr; // the pause after typing, made endless: Enter searches at once
         for (QTimer *timer : search->findChildren<QTimer *>())
             pause = timer->isSingleShot() ? timer : pause;

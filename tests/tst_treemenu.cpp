@@ -127,6 +127,9 @@ private slots:
             shown << (entry->objectName() + u' ' + entry->shortcut().toString()).trimmed();
             QVERIFY(entry->isSeparator() || entry->isEnabled());
         }
+        if (byKeyboard) // below the node, leaving its name in view
+            QVERIFY(
+                menu->y() >= viewport->mapToGlobal(tree()->visualRect(node(key)).bottomLeft()).y());
         menu->hide();
         QTEST(shown, "entries");
     }
@@ -174,16 +177,16 @@ private slots:
         QFETCH(QMessageBox::StandardButton, answer);
         QFETCH(QString, report);
         const QString folder = m_dir->filePath("dir");
-        QVERIFY(writeFile(folder, "add.asm", "old"));
+        QVERIFY(writeFile(folder, "add.asm", "old") && writeFile(folder, ".asm", "no code's"));
         m_answers = { answer };
         tree()->setCurrentIndex(node("逻辑操作"));
         tree()->findChild<QAction *>("mnuExportCategory")->trigger();
         QTRY_COMPARE(m_told.size(), 2);
-        QVERIFY(m_told.at(0).contains("add.asm"));
+        QVERIFY(m_told.at(0).contains(QStringLiteral("已有以下 1 个文件：\nadd.asm\n")));
         QCOMPARE(m_told.at(1), report.arg(QDir::toNativeSeparators(folder)));
         QCOMPARE(readFile(folder + "/add.asm") == "old", answer != QMessageBox::Yes);
         QVERIFY(readFile(folder + "/sub.asm").startsWith(";; 说明"));
-        QCOMPARE(TestLibrary::entries(folder), QStringList({ "add.asm", "sub.asm" }));
+        QCOMPARE(TestLibrary::entries(folder), QStringList({ ".asm", "add.asm", "sub.asm" }));
         m_exportAs = m_dir->filePath("gone"); // a folder no longer there is told
         tree()->findChild<QAction *>("mnuExportCategory")->trigger();
         QTRY_COMPARE(m_told.size(), 3);
@@ -225,6 +228,14 @@ private slots:
         QVERIFY(m_told[0].startsWith(QStringLiteral("无法把代码“加法”导出到“%1”：写入文件失败")
                                          .arg(QDir::toNativeSeparators(m_exportAs))));
         QCOMPARE(TestLibrary::entries(m_dir->filePath("dir")), QStringList { "加法.asm" });
+    }
+
+    // A category's New-code comes up with that category picked.
+    void newInCategory()
+    {
+        tree()->setCurrentIndex(node("逻辑操作"));
+        tree()->findChild<QAction *>("mnuNewInCategory")->trigger();
+        QCOMPARE(m_filled, QStringList({ "", "逻辑操作", "", "", "" }));
     }
 
     // A code filled into the dialog and added under its own name in
