@@ -27,6 +27,7 @@ class TestTreeMenu : public QObject {
     QStringList m_filled;
     QString m_exportAs; // the file a save dialog is given; else the folder "dir"
     std::function<void(QDialog *)> m_onDialog;
+    QUrl m_opened; // what the desktop was asked to open
 
     QTreeView *tree() const { return child<QTreeView>(m_window.get(), "tvCodes"); }
     QModelIndex node(const QString &key) const { return m_window->codeTree()->indexOfKey(key); }
@@ -48,7 +49,9 @@ class TestTreeMenu : public QObject {
         } else if (auto *files = qobject_cast<QFileDialog *>(modal); files && files->isVisible()) {
             files->selectFile(m_exportAs.isEmpty() ? m_dir->filePath("dir") : m_exportAs);
             static_cast<QDialog *>(files)->done(QDialog::Accepted); // chosen, there or not
-        } else if (auto *progress = qobject_cast<QProgressDialog *>(modal)) {
+        } else if (auto *progress = qobject_cast<QProgressDialog *>(modal);
+                   progress && progress->isVisible()) {
+            m_told << progress->windowTitle() + u'|' + progress->labelText();
             progress->cancel();
         } else if (auto *dialog = qobject_cast<frmNewCode *>(modal); dialog && m_onDialog) {
             m_filled.clear();
@@ -63,6 +66,9 @@ class TestTreeMenu : public QObject {
             });
         }
     }
+
+public slots:
+    void open(const QUrl &url) { m_opened = url; }
 
 private slots:
     void init()
@@ -111,6 +117,7 @@ private slots:
         QFETCH(QString, key);
         QFETCH(bool, byKeyboard);
         QWidget *viewport = tree()->viewport();
+        tree()->setCurrentIndex(node("减法")); // a right-click on a node makes it current
         if (byKeyboard) {
             tree()->setCurrentIndex(node(key));
             QTest::keyClick(tree(), Qt::Key_F10, Qt::ShiftModifier);
@@ -127,9 +134,9 @@ private slots:
             shown << (entry->objectName() + u' ' + entry->shortcut().toString()).trimmed();
             QVERIFY(entry->isSeparator() || entry->isEnabled());
         }
-        if (byKeyboard) // below the node, leaving its name in view
-            QVERIFY(
-                menu->y() >= viewport->mapToGlobal(tree()->visualRect(node(key)).bottomLeft()).y());
+        QCOMPARE(tree()->currentIndex(), node(key.isEmpty() ? "减法" : key));
+        const QRect at = tree()->visualRect(node(key)).translated(viewport->mapToGlobal(QPoint()));
+        QVERIFY(!byKeyboard || (menu->y() >= at.bottom() && menu->x() > at.left())); // name in view
         menu->hide();
         QTEST(shown, "entries");
     }
@@ -207,8 +214,9 @@ private slots:
         };
         tree()->setCurrentIndex(node(kOther));
         tree()->findChild<QAction *>("mnuExportCategory")->trigger();
-        QTRY_COMPARE(m_told.size(), 1);
-        QVERIFY2(m_told[0].endsWith(QStringLiteral("\n导出已取消。")), qPrintable(m_told[0]));
+        QTRY_COMPARE(m_told.size(), 2);
+        QCOMPARE(m_told[0], QStringLiteral("导出本类代码|正在导出……"));
+        QVERIFY2(m_told[1].endsWith(QStringLiteral("\n导出已取消。")), qPrintable(m_told[1]));
         QVERIFY(TestLibrary::entries(m_dir->filePath("dir")).size() < 5);
     }
 
@@ -228,6 +236,22 @@ private slots:
         QVERIFY(m_told[0].startsWith(QStringLiteral("无法把代码“加法”导出到“%1”：写入文件失败")
                                          .arg(QDir::toNativeSeparators(m_exportAs))));
         QCOMPARE(TestLibrary::entries(m_dir->filePath("dir")), QStringList { "加法.asm" });
+    }
+
+    // Show in folder opens the library's folder; where no file manager
+    // answers (none does on the test platform), it says so.
+    void showInFolder()
+    {
+        tree()->setCurrentIndex(node("加法"));
+        QAction *show = tree()->findChild<QAction *>("mnuShowInFolder");
+        QDesktopServices::setUrlHandler("file", this, "open");
+        show->trigger();
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(m_opened, QUrl::fromLocalFile(m_library));
+        QVERIFY(m_told.isEmpty());
+        show->trigger();
+        QTRY_COMPARE(m_told.size(), 1);
+        QVERIFY(m_told[0].startsWith(QStringLiteral("无法在文件管理器中打开代码库文件夹")));
     }
 
     // A category's New-code comes up with that category picked.
