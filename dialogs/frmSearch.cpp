@@ -33,7 +33,6 @@ frmSearch::frmSearch(frmMain *owner)
 {
     setObjectName(QStringLiteral("frmSearch"));
     setWindowTitle(QStringLiteral("搜索全部代码"));
-    setModal(false);
     resize(720, 420);
     createControls();
     m_delay = new QTimer(this);
