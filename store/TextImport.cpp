@@ -2,6 +2,7 @@
 
 #include "AsmText.h"
 #include "CodePage936.h"
+#include "FileOps.h"
 #include "SystemError.h"
 
 #include <QFile>
@@ -162,7 +163,8 @@ bool readTextFile(int fd, QByteArray *bytes, QString *error)
     bytes->resize(qMin<qint64>(st.st_size, TextImport::kMaxFileSize) + 1);
     qsizetype got = 0;
     while (got < bytes->size()) {
-        const ssize_t n = ::read(fd, bytes->data() + got, size_t(bytes->size() - got));
+        const ssize_t n
+            = fileOps().pread(fd, bytes->data() + got, size_t(bytes->size() - got), off_t(got));
         if (n == 0)
             break;
         if (n < 0 && errno != EINTR) {

@@ -5,6 +5,7 @@
 #include "CodeTreeModel.h"
 #include "JsonArchive.h"
 #include "LibraryCatalog.h"
+#include "ScopedFileOps.h"
 #include "TestLibrary.h"
 #include "TextImport.h"
 #include "frmMain.h"
@@ -110,6 +111,11 @@ private slots:
         QVERIFY(!TextImport::readFile("/proc/self/mem", &text, &error));
         QVERIFY2(error.startsWith(QStringLiteral("无法读取文件：")), qPrintable(error));
         QVERIFY(TextImport::readFile(dir.filePath("max.asm"), &text, &error));
+        ScopedFileOps ops; // an interrupted read is read again
+        ops.before = [](ScopedFileOps::Call call, int n) {
+            return call == ScopedFileOps::Pread && n == 1 ? EINTR : 0;
+        };
+        QVERIFY2(TextImport::readFile(dir.filePath("max.asm"), &text, &error), qPrintable(error));
     }
 
     // Every lossless file comes back byte for byte under its own name; the
