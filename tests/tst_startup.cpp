@@ -92,6 +92,8 @@ private slots:
         QVERIFY(model->updateCode(QStringLiteral("First"), QStringLiteral("运算子程序"), "F.cod"));
         QCOMPARE(moved, model->indexOfKey(QStringLiteral("First"))); // a selection follows
         QCOMPARE(moved.parent().row(), 0);
+        QVERIFY(model->updateCode(QStringLiteral("First"), QStringLiteral("运算子程序"), "F2.cod"));
+        QCOMPARE(moved.data(CodeTreeModel::FileNameRole).toByteArray(), "F2.cod"); // in place
         QVERIFY(model->removeCode(QStringLiteral("2")));
         QVERIFY(model->addCode({ kOther, QStringLiteral("2"), "2b", {} })); // its name is free
         QCOMPARE(seen(kOther), (QStringList { "x", "1", "3", "2" }));
