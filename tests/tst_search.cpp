@@ -27,7 +27,7 @@ private slots:
         QTest::addColumn<QString>("line"); // the match in brackets
 
         // The record: name "  延时子程序 ", comments "MOV A,R0\r\n清零（8086）！",
-        // declarations "DATA EQU 30H\rBUF", code "ＭＯＶ dx, 3F8H\nout dx, al".
+        // declarations "DATA EQU 30H\rBUF\x81", code "ＭＯＶ dx, 3F8H\nout dx, al".
         const int none = -1, name = CodeRecord::Name, comments = CodeRecord::Comments,
                   decls = CodeRecord::Declarations, code = CodeRecord::Code;
         const std::tuple<const char *, const char *, const char *, int, const char *> rows[] = {
@@ -54,6 +54,7 @@ private slots:
             { "blank regex", " \t", "r", none, "" },
             { "regex keeps case when asked", "equ", "cr", none, "" },
             { "regex", "a,r\\d", "r", comments, "MOV [A,R0]" },
+            { "a byte that is not GBK", "\uFFFD", "", decls, "BUF[\uFFFD]" },
         };
         for (const auto &[title, query, options, field, line] : rows)
             QTest::newRow(title) << QString::fromUtf8(query) << options << field
@@ -65,9 +66,10 @@ private slots:
         QFETCH(QString, query);
         QFETCH(QString, options);
         QFETCH(int, field);
-        const QByteArray file = bytes(record(QStringLiteral("  延时子程序 "), kOther,
+        QByteArray file = bytes(record(QStringLiteral("  延时子程序 "), kOther,
             QStringLiteral("MOV A,R0\r\n清零（8086）！"), QStringLiteral("DATA EQU 30H\rBUF"),
             QStringLiteral("ＭＯＶ dx, 3F8H\nout dx, al")));
+        file[CodeRecord::offset(CodeRecord::Declarations) + 16] = '\x81'; // not GBK: U+FFFD
         CodeSearch search;
         QVERIFY(search.setQuery(query, { options.contains(u'c'), options.contains(u'r') }));
         CodeSearch::Match match;
