@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(back.comments, trimmedSpaces(r.field(CodeRecord::Comments)));
         QCOMPARE(back.declarations, trimmedSpaces(r.field(CodeRecord::Declarations)));
         QCOMPARE(back.code, trimmedSpaces(r.field(CodeRecord::Code)));
-        QCOMPARE(AsmText::fileNameFor("a.b.COD"), "a.b.asm");
+        QCOMPARE(AsmText::fileNameFor("b.COD"), "b.asm"); // the shortest name
         QCOMPARE(AsmText::fileNameFor("a.txt"), "a.txt.asm");
     }
 

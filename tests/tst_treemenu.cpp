@@ -231,7 +231,7 @@ private slots:
         };
         for (int i = 0; i < 2; ++i)
             tree()->findChild<QAction *>("mnuExportCode")->trigger();
-        QTRY_VERIFY(readFile(m_exportAs).contains("MOV B,#2"));
+        QTRY_VERIFY(readFile(m_exportAs).contains("MOV B,#2\nRET\n")); // a lone CR too
         QCOMPARE(m_told.size(), 1);
         QVERIFY(m_told[0].startsWith(QStringLiteral("无法把代码“加法”导出到“%1”：写入文件失败")
                                          .arg(QDir::toNativeSeparators(m_exportAs))));
