@@ -14,7 +14,6 @@ void frmMain::createSearchShortcut()
     auto *action = new QAction(QStringLiteral("搜索全部代码…"), this);
     action->setObjectName(QStringLiteral("actSearch"));
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    action->setShortcutContext(Qt::WindowShortcut);
     addAction(action);
     connect(action, &QAction::triggered, this, &frmMain::showSearchWindow);
 }
@@ -33,18 +32,16 @@ void frmMain::showFoundCode(const QString &name, int field, int offset, int leng
     const QModelIndex node = m_model->indexOfKey(name);
     if (!node.isValid())
         return;
-    m_tvCodes->setCurrentIndex(node);
-    m_tvCodes->scrollTo(node);
+    m_tvCodes->setCurrentIndex(node); // scrolled to, its category opened
     tvCodes_NodeClick(node);
     QPlainTextEdit *pane = field == CodeRecord::Comments ? m_txtComments
-        : field == CodeRecord::Declarations            ? m_txtDeclarations
-        : field == CodeRecord::Code                    ? m_txtCode
-                                                       : nullptr;
+        : field == CodeRecord::Declarations              ? m_txtDeclarations
+        : field == CodeRecord::Code                      ? m_txtCode
+                                                         : nullptr;
     if (!pane)
         return;
     QTextCursor cursor(pane->document());
     cursor.setPosition(offset);
     cursor.setPosition(offset + length, QTextCursor::KeepAnchor);
     pane->setTextCursor(cursor);
-    pane->ensureCursorVisible();
 }

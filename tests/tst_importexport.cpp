@@ -66,7 +66,8 @@ private slots:
             { "only comments", ";\r\n; x\r\n", "\r\nx", "" },
             { "last break kept once", "mov\n\n", "", "mov\r\n" },
             { "heading missing", ";; 说明\n; a\n;; 代码\nmov", "; 说明\r\na\r\n; 代码", "mov" },
-            { "headings cut off", ";; 说明\n; a", "; 说明\r\na", "" } };
+            { "headings cut off", ";; 说明\n; a", "; 说明\r\na", "" },
+            { "empty sections", ";; 说明\n;; 声明\n;; 代码\nmov", "", "mov" } };
         for (const auto &row : rows)
             QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
     }

@@ -89,6 +89,15 @@ private slots:
         QVERIFY(child<QTreeView>(m_window.get(), "tvCodes")->isExpanded(shownCode.parent()));
         auto *declarations = child<QPlainTextEdit>(m_window.get(), "txtDeclarations");
         QCOMPARE(declarations->textCursor().selectedText(), "DATA");
+        query->setText(QStringLiteral("#1")); // in the code, past its beginning
+        QTRY_COMPARE(rows->model()->index(0, 2).data().toString(), QStringLiteral("代码"));
+        rows->setCurrentIndex(rows->model()->index(0, 3));
+        QCOMPARE(
+            child<QPlainTextEdit>(m_window.get(), "txtCode")->textCursor().selectedText(), "#1");
+        query->setText(QStringLiteral("ｄａｔａ"));
+        QTRY_COMPARE(rows->model()->index(0, 2).data().toString(), QStringLiteral("声明"));
+        query->setFocus();
+        QTest::keyClick(query, Qt::Key_Down);
         // The rows stay as found; Enter on the row shows its code again.
         QTest::qWait(400);
         QCOMPARE(rows->currentIndex().row(), 0);
