@@ -26,7 +26,6 @@ QPushButton *createButton(
     auto *button = Controls::named(new QPushButton(text, parent), name, geometry);
     // Neither button is the dialog's default button.
     button->setAutoDefault(false);
-    button->setDefault(false);
     return button;
 }
 

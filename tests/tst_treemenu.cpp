@@ -236,6 +236,10 @@ private slots:
         QVERIFY(m_told[0].startsWith(QStringLiteral("无法把代码“加法”导出到“%1”：写入文件失败")
                                          .arg(QDir::toNativeSeparators(m_exportAs))));
         QCOMPARE(TestLibrary::entries(m_dir->filePath("dir")), QStringList { "加法.asm" });
+        m_exportAs = m_dir->filePath("gone/加法.asm"); // a folder no longer there is not made
+        tree()->findChild<QAction *>("mnuExportCode")->trigger();
+        QTRY_COMPARE(m_told.size(), 2);
+        QVERIFY(!QFileInfo::exists(m_dir->filePath("gone")));
     }
 
     // Show in folder opens the library's folder; where no file manager
