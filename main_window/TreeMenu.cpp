@@ -100,8 +100,6 @@ QAction *TreeMenu::createAction(const char *name, const QString &text, const QKe
     action->setShortcut(shortcut);
     action->setShortcutContext(Qt::WidgetShortcut);
     action->setShortcutVisibleInContextMenu(true);
-    // What a screen reader says for the entry.
-    action->setToolTip(text);
     if (handler)
         connect(action, &QAction::triggered, this, handler);
     return action;
