@@ -163,6 +163,10 @@ private slots:
             QStringList({ "a.asm", "b.asm", "c.asm", "other name.asm" }));
         QCOMPARE(cli({ "export", "text" }).status, 1);
         QCOMPARE(cli({ "export", "text", "--force" }).status, 0);
+        writeFile(m_dir->path(), "file", "x"); // a folder under a file cannot be made
+        const Run under = cli({ "export", "file/text" });
+        QVERIFY2(under.status != 0 && under.err.contains(QStringLiteral("无法创建文件夹")),
+            qPrintable(under.err));
     }
 };
 
