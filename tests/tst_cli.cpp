@@ -154,6 +154,7 @@ private slots:
         QVERIFY(again.status == 1 && again.err.contains("all.json"));
         const QString empty = m_dir->filePath("empty");
         QDir().mkdir(empty);
+        QCOMPARE(cli({ "search", " " }, empty).status, 1); // a blank query reads no file
         const Run back = cli({ "import", "--format", "json", "all.json", "--json" }, empty);
         QCOMPARE(back.status, 0);
         QCOMPARE(QJsonDocument::fromJson(back.out.toUtf8()).array().size(), 4);
