@@ -188,6 +188,7 @@ private slots:
             const int rename = int(calls.indexOf(ScopedFileOps::Rename)) + 1;
             // The record reaches the disk before it replaces the old one.
             QVERIFY(rename > 0 && calls.indexOf(ScopedFileOps::Fsync) < rename - 1);
+            QVERIFY(calls.lastIndexOf(ScopedFileOps::Fsync) > rename - 1); // and the folder after
             for (int k = 1; k <= calls.size() + 1; ++k) {
                 QTest::addRow("%s, killed before call %d", withOld ? "old" : "new", k)
                     << Interruption { withOld, k, {}, {}, k > rename };
