@@ -81,6 +81,8 @@ class TestDialogs : public QObject {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (box && box->isVisible()) {
                 outcome.messages << box->text() + u'\n' + box->detailedText();
+                for (QAbstractButton *button : box->buttons())
+                    outcome.messages.last() += u'\n' + button->text();
                 (box->button(answer) ? box->button(answer) : box->buttons().first())->click();
             }
         });
@@ -242,7 +244,7 @@ private slots:
         row("zero-width space", { "n\u200Bq", "其他", "", "<U+200B>", "" });
         row("invisible, past the end",
             { "n", "其他", a1600 + "\u00AD\uFEFF\U000E0041", "<U+00AD><U+FEFF><U+E0041>", "" });
-        row("comments cut", { "cc", "其他", a1600, "说明", "cc.cod" });
+        row("comments cut", { "cc", "其他", a1600, "截断后保存(&C)", "cc.cod" });
         row("comments not cut", { "cc", "其他", a1600, "说明", "", false });
         row("cut before a straddling han",
             { "ss", "其他", "a" + QString(750, u'汉'), "说明", "ss.cod" });

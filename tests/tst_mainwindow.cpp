@@ -183,6 +183,8 @@ private slots:
         };
         QCOMPARE(inked(3).first, inked(2).first);
         QVERIFY(qAbs(inked(3).second - inked(2).second) < 4); // twice the centres' distance
+        child<QLineEdit>(search, QStringLiteral("txtSearch"))->clear(); // a blank query: nothing
+        QTRY_COMPARE(count->text() + rows(), QString());
     }
 
     void resizeRule_data()
