@@ -8,7 +8,6 @@
 #include <QMap>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -68,35 +67,6 @@ inline QMap<QString, QByteArray> contents(const QString &folder)
         files[entry] = readFile(folder + u'/' + entry);
     return files;
 }
-
-// What the program writes on stderr while one of these lives.
-class StderrCapture {
-public:
-    StderrCapture()
-    {
-        std::fflush(stderr);
-        ::dup2(::fileno(m_file), 2);
-    }
-    ~StderrCapture()
-    {
-        std::fflush(stderr);
-        ::dup2(m_saved, 2);
-        ::close(m_saved);
-        std::fclose(m_file);
-    }
-    QString text() const
-    {
-        std::fflush(stderr);
-        QFile file;
-        return file.open(::fileno(m_file), QIODevice::ReadOnly) && file.seek(0)
-            ? QString::fromUtf8(file.readAll())
-            : QString();
-    }
-
-private:
-    int m_saved = ::dup(2);
-    std::FILE *m_file = std::tmpfile();
-};
 
 // The files and folders this process holds open, and its threads that
 // Qt did not start (Qt names its own, as the painter's helpers): every

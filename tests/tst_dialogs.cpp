@@ -375,21 +375,6 @@ private slots:
         QCOMPARE(this->text("Panel1"), QStringLiteral("panel one"));
     }
 
-    // Exit ends the program at once, hidden dialogs or not, and so does
-    // closing the main window.
-    void exitEndsProgram()
-    {
-        run("About", [](QDialog *dialog) { dialog->hide(); });
-        for (bool viaMenu : { true, false }) {
-            m_window->show();
-            QTimer::singleShot(0, m_window.get(), [&] {
-                viaMenu ? child<QAction>(m_window.get(), "mnuExit")->trigger()
-                        : void(m_window->close());
-            });
-            QTimer::singleShot(10000, [] { QCoreApplication::exit(99); });
-            QCOMPARE(QCoreApplication::exec(), 0);
-        }
-    }
 };
 
 QTEST_MAIN(TestDialogs)

@@ -1,14 +1,11 @@
 // Text files taken in as codes, codes written out as text and as one JSON
-// document, and the library catalog beside the tree.
+// document.
 #include "AsmText.h"
 #include "CodePage936.h"
-#include "CodeTreeModel.h"
 #include "JsonArchive.h"
-#include "LibraryCatalog.h"
 #include "ScopedFileOps.h"
 #include "TestLibrary.h"
 #include "TextImport.h"
-#include "frmMain.h"
 
 #include <QtTest>
 
@@ -194,36 +191,6 @@ private slots:
         QCOMPARE(codes.size(), int(read)); // nothing of a refused archive
     }
 
-    // A messy folder gives the catalog the tree's codes and skips.
-    void catalogAsTheTree()
-    {
-        QTemporaryDir dir;
-        const QString sums = QStringLiteral("运算子程序");
-        const QString codes[][3] = { { "b", "b", sums }, { "a", "a", kOther }, { "a2", "a", sums },
-            { "c", kOther, kOther }, { "d", "d", QStringLiteral("无") } };
-        for (const auto &[file, name, category] : codes)
-            QVERIFY(writeCode(dir.path(), file.toUtf8(), record(name, category)));
-        QVERIFY(writeFile(dir.path(), "e", bytes(record("e", kOther)).left(80)));
-        QVERIFY(QDir(dir.path()).mkdir("sub"));
-        LibraryCatalog catalog;
-        QString error;
-        QVERIFY(catalog.read(dir.path(), &error) && catalog.read(dir.path(), &error)); // anew
-        frmMain window(dir.path());
-        const CodeTreeModel *tree = window.codeTree();
-        QStringList fromTree, fromCatalog;
-        for (int row = 0; row < tree->rowCount(); ++row)
-            for (const QString &name : childNames(tree, tree->index(row, 0)))
-                fromTree << QString::number(row) + name;
-        for (const CatalogCode &code : catalog.codes())
-            fromCatalog << QString::number(code.category) + code.name;
-        for (const auto &[skips, into] : { std::pair { &catalog.skipped(), &fromCatalog },
-                 std::pair { &window.skippedFiles(), &fromTree } })
-            for (const SkippedFile &skipped : *skips)
-                *into << skipped.fileName + skipped.reason;
-        QCOMPARE(fromCatalog, fromTree);
-        QCOMPARE(fromCatalog.size(), 2 + 5);
-        QVERIFY(!catalog.read(dir.filePath("missing"), &error) && !error.isEmpty());
-    }
 };
 
 QTEST_MAIN(TestImportExport)

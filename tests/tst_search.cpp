@@ -78,15 +78,6 @@ private slots:
         QTEST(matches ? marked(match) : QString(), "line");
     }
 
-    void invalidPatternIsTold()
-    {
-        CodeSearch search;
-        QString error;
-        QVERIFY(!search.setQuery(QStringLiteral("mov (ax"), { false, true }, &error));
-        QVERIFY(error.contains(QStringLiteral("位置 7")));
-        QVERIFY(search.matchesNothing());
-    }
-
     void longLineIsCutAroundTheMatch_data()
     {
         QTest::addColumn<QString>("code");
