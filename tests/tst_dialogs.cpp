@@ -7,9 +7,6 @@
 #include "frmMain.h"
 
 #include <QtWidgets>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace TestLibrary;
 
@@ -292,39 +289,6 @@ private slots:
         QCOMPARE(codes(m_window->codeTree()), codes(again.codeTree()));
         QCOMPARE(text("Panel2"), shown(&again, "Panel2"));
         run("Add", [&](QDialog *dialog) { QCOMPARE(texts(dialog), entry); });
-    }
-
-    // A library in a folder with a GBK name: adding y, whose file holds the
-    // code x, leaves one node for the file, in that folder. A missing folder
-    // is told by its name, in plain text, and made nowhere. Without a folder
-    // nothing is written anywhere, not even in the working directory.
-    void libraryBesideTheProgram()
-    {
-        const QByteArray folder = QFile::encodeName(m_dir->path()) + "/\xb4\xfa\xc2\xeb";
-        QVERIFY(::mkdir(folder, 0755) == 0);
-        QVERIFY(writeFile(m_dir->path(), "\xb4\xfa\xc2\xeb/y.cod", bytes(record("x", kOther))));
-        m_window = std::make_unique<frmMain>(folder);
-        QCOMPARE(add({ "y", kOther, "", "", "" }, QMessageBox::Yes).messages.size(), 1);
-        QCOMPARE(text("Panel2"), QStringLiteral("1 Code(s)"));
-        QCOMPARE(::access(folder + "/y.cod", F_OK), 0);
-        // Removed while the program runs, the folder is told by its name.
-        QVERIFY(std::filesystem::remove_all(folder.toStdString()) == 2);
-        QCOMPARE(m_window->libraryFolder(), m_dir->path() + QStringLiteral("/代码"));
-        m_window = std::make_unique<frmMain>(m_dir->filePath("<b>Codes</b>"));
-        m_window->show();
-        QMessageBox *box = nullptr;
-        QTRY_VERIFY((box = child<QMessageBox>(m_window.get(), "msgSkippedFiles")));
-        QVERIFY(box->text().contains("<b>Codes</b>") && box->textFormat() == Qt::PlainText);
-        QVERIFY(box->text().contains(QStringLiteral("文件或文件夹不存在"))); // said in Chinese
-        QCOMPARE(text("Panel2"), QStringLiteral("0 Code(s)"));
-        const auto back = qScopeGuard([cwd = QDir::currentPath()] { QDir::setCurrent(cwd); });
-        const QStringList files = entries();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        m_window = std::make_unique<frmMain>(QByteArray());
-        const QStringList told = add({ "q", kOther, "", "", "" }).messages;
-        QVERIFY(told.size() == 1 && told.first().contains(QStringLiteral("没有打开")));
-        QCOMPARE(entries(), files);
-        QCOMPARE(TestLibrary::entries(m_dir->path()), QStringList { "Codes" } << "t.cod");
     }
 
     // The first file whose Comments begin with the text fills the panes;

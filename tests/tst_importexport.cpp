@@ -122,7 +122,7 @@ private slots:
     {
         QByteArray windows = bytes(record("w", kOther));
         windows.replace(3064, 12, gbk(QStringLiteral("注释\r\n€行")).leftJustified(12, ' '));
-        windows[40] = '\0';
+        windows[40] = '\x1f'; // written as \u001f
         const QByteArray files[][2] = { { "a.cod", bytes(record("a", kOther, "c\r\n\"\\")) },
             { "w.cod", windows }, { "\xD7\xA2.cod", bytes(record("gbk name", kOther)) },
             { "short.cod", windows.left(100) },

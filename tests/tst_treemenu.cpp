@@ -27,7 +27,6 @@ class TestTreeMenu : public QObject {
     QStringList m_filled;
     QString m_exportAs; // the file a save dialog is given; else the folder "dir"
     std::function<void(QDialog *)> m_onDialog;
-    QUrl m_opened; // what the desktop was asked to open
 
     QTreeView *tree() const { return child<QTreeView>(m_window.get(), "tvCodes"); }
     QModelIndex node(const QString &key) const { return m_window->codeTree()->indexOfKey(key); }
@@ -49,10 +48,6 @@ class TestTreeMenu : public QObject {
         } else if (auto *files = qobject_cast<QFileDialog *>(modal); files && files->isVisible()) {
             files->selectFile(m_exportAs.isEmpty() ? m_dir->filePath("dir") : m_exportAs);
             static_cast<QDialog *>(files)->done(QDialog::Accepted); // chosen, there or not
-        } else if (auto *progress = qobject_cast<QProgressDialog *>(modal);
-                   progress && progress->isVisible()) {
-            m_told << progress->windowTitle() + u'|' + progress->labelText();
-            progress->cancel();
         } else if (auto *dialog = qobject_cast<frmNewCode *>(modal); dialog && m_onDialog) {
             m_filled.clear();
             for (const char *name : { "txtName", "cmbCategory", kPanes[0], kPanes[1], kPanes[2] }) {
@@ -66,9 +61,6 @@ class TestTreeMenu : public QObject {
             });
         }
     }
-
-public slots:
-    void open(const QUrl &url) { m_opened = url; }
 
 private slots:
     void init()
@@ -224,22 +216,6 @@ private slots:
         tree()->findChild<QAction *>("mnuExportCode")->trigger();
         QTRY_COMPARE(m_told.size(), 2);
         QVERIFY(!QFileInfo::exists(m_dir->filePath("gone")));
-    }
-
-    // Show in folder opens the library's folder; where no file manager
-    // answers (none does on the test platform), it says so.
-    void showInFolder()
-    {
-        tree()->setCurrentIndex(node("加法"));
-        QAction *show = tree()->findChild<QAction *>("mnuShowInFolder");
-        QDesktopServices::setUrlHandler("file", this, "open");
-        show->trigger();
-        QDesktopServices::unsetUrlHandler("file");
-        QCOMPARE(m_opened, QUrl::fromLocalFile(m_library));
-        QVERIFY(m_told.isEmpty());
-        show->trigger();
-        QTRY_COMPARE(m_told.size(), 1);
-        QVERIFY(m_told[0].startsWith(QStringLiteral("无法在文件管理器中打开代码库文件夹")));
     }
 
     // A category's New-code comes up with that category picked.
