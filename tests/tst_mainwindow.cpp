@@ -5,6 +5,7 @@
 #include "Desktop.h"
 #include "Fonts.h"
 #include "ResizeRule.h"
+#include "ScopedFileOps.h"
 #include "TestLibrary.h"
 #include "Twips.h"
 #include "frmMain.h"
@@ -54,8 +55,19 @@ private slots:
         auto *query = child<QLineEdit>(search, QStringLiteral("txtSearch"));
         auto *count = child<QLabel>(search, QStringLiteral("lblCount"));
         auto *rows = child<QTreeView>(search, QStringLiteral("lstResults"));
-        QTest::keyClicks(query, QStringLiteral("nothing-here"));
-        QTRY_COMPARE(count->text(), QStringLiteral("没有找到"));
+        {
+            std::atomic<bool> held { true }; // every read waits: a long search tells how far it is
+            ScopedFileOps ops;
+            ops.before = [&](ScopedFileOps::Call call, int) {
+                while (call == ScopedFileOps::OpenAt && held)
+                    usleep(1000);
+                return 0;
+            };
+            QTest::keyClicks(query, QStringLiteral("nothing-here"));
+            QTRY_COMPARE(count->text(), QStringLiteral("正在搜索……已查看 0 / 2 个代码"));
+            held = false;
+            QTRY_COMPARE(count->text(), QStringLiteral("没有找到"));
+        }
         QTest::keyClick(query, Qt::Key_Down); // no rows to move into
         QCOMPARE(QApplication::focusWidget(), query);
         QTimer *pause = nullptr; // the pause after typing, made endless: Enter searches at once
@@ -166,6 +178,23 @@ private slots:
         QVERIFY(QDir().rename(dir.path() + "-moved", dir.path()));
         QVERIFY(m_window->codeTree()->removeCode(QStringLiteral("除法"))); // searched again too
         QTRY_COMPARE(count->text(), QStringLiteral("找到 2 个代码，1 个文件无法读取"));
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("QPainter")));
+        view->setCurrentIndex(view->model()->index(0, 0));
+        // The bold match leaves the painter as it found it, and reads as a
+        // plain cell: the selection behind it, the text centred as beside it.
+        const QImage image = view->viewport()->grab().toImage();
+        const auto inked = [&](int column) {
+            const QRect cell = view->visualRect(view->model()->index(0, column));
+            const QColor back = image.pixelColor(cell.right() - 1, cell.center().y());
+            QList<int> rows;
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                for (int x = cell.left(); x < cell.left() + 60; ++x)
+                    rows << (image.pixelColor(x, y) != back ? y : -1);
+            rows.removeAll(-1);
+            return std::pair { back, rows.first() + rows.last() };
+        };
+        QCOMPARE(inked(3).first, inked(2).first);
+        QVERIFY(qAbs(inked(3).second - inked(2).second) < 4); // twice the centres' distance
         child<QLineEdit>(search, QStringLiteral("txtSearch"))->clear(); // a blank query: nothing
         QTRY_COMPARE(count->text() + rows(), QString());
     }
@@ -307,6 +336,8 @@ private slots:
                               << "#ff80ff#2d2d2d #9999b3#2d2d2d #000000#ffffff";
         QTest::newRow("mid grey: the pink lightened too")
             << QColor(100, 100, 100) << "#ffd9ff#646464 #e6e6ec#646464 #000000#ffffff";
+        QTest::newRow("the pink one step lighter")
+            << QColor(69, 69, 69) << "#ff86ff#454545 #b3b3c6#454545 #000000#ffffff";
     }
     void readableText()
     {
