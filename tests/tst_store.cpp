@@ -203,7 +203,7 @@ private slots:
         row("temporary name taken", ScopedFileOps::Open, { -EEXIST, pass }, true);
         row("interrupted open", ScopedFileOps::Open, { -EINTR, pass }, true);
         row("disk full at write", ScopedFileOps::Write, { 1000, -ENOSPC }, false);
-        row("write writes nothing", ScopedFileOps::Write, { 0 }, false);
+        row("interrupted, then writes nothing", ScopedFileOps::Write, { -EINTR, 0 }, false);
         row("i/o error at fsync", ScopedFileOps::Fsync, { -EIO, pass }, false);
         row("i/o error at close", ScopedFileOps::Close, { -EIO }, false);
         row("i/o error at rename", ScopedFileOps::Rename, { -EIO }, false);
