@@ -123,8 +123,10 @@ private slots:
         QVERIFY2(under.status != 0 && under.err.contains(QStringLiteral("无法创建文件夹")),
             qPrintable(under.err));
         writeFile(m_library, "short.cod", "abc"); // check names what start-up skips
+        writeCode(m_library, "same.cod", record("a", kOther));
         const Run checked = cli({ "check" });
-        QVERIFY(checked.status == 1 && checked.out.contains("short.cod"));
+        QVERIFY(checked.status == 1 && checked.out.contains("short.cod")
+            && checked.out.contains(QStringLiteral("已有名为“a”的代码")));
     }
 };
 
