@@ -119,16 +119,16 @@ private slots:
             QVERIFY(writeFile(in, "t.cod", "old"));
         QVERIFY(QFile::link("sub/t.cod", m_library + "/l.cod"));
         QVERIFY(QFile::link("../t.cod", m_library + "/o.cod"));
-        // In list order; the code w is read from z.cod.
-        const char *codes[][5] = { { "a.cod", "a", "其他", "Alpha routine", "CODE A" },
+        // In list order; the code w, the first read, is read from 0z.cod.
+        const char *codes[][5] = { { "0z.cod", "w", "运算子程序", "w's", "CODE W" },
+            { "a.cod", "a", "其他", "Alpha routine", "CODE A" },
             { "a2.cod", "a2", "其他", "Alpha routine", "CODE A2" },
             { "b.cod", "b", "其他", "alpha lower", "CODE B" },
             { "c.cod", "c", "其他", " Alpha with space", "CODE C" },
             { "d.cod", "d", "其他", "浮点数代数值比较\r\n第二行", "CODE D" },
             { "e.cod", "e", "其他", "short", "CODE E" },
             { ".hidden.cod", "h", "其他", "Hidden", "" },
-            { "y.cod", "y", "运算子程序", "old y", "" },
-            { "z.cod", "w", "运算子程序", "w's", "" } };
+            { "y.cod", "y", "运算子程序", "old y", "" } };
         for (const auto &c : codes)
             QVERIFY(writeCode(m_library, c[0],
                 record(c[1], QString::fromUtf8(c[2]), QString::fromUtf8(c[3]), {}, c[4])));
@@ -237,7 +237,7 @@ private slots:
         row("spaces only", { "   ", "其他", "", "不能为空", "" });
         row("category's name", { " 逻辑操作 ", "其他", "", "种类的名称", "" });
         row("no category", { "x", "", "", "种类", "" });
-        row("unencodable", { "x", "其他", "笑脸한😀与€", "한😀", "" });
+        row("unencodable", { "x", "其他", "笑脸😀한与€", "😀한", "" });
         row("zero-width space", { "n\u200Bq", "其他", "", "<U+200B>", "" });
         row("invisible, past the end",
             { "n", "其他", a1600 + "\u00AD\uFEFF\U000E0041", "<U+00AD><U+FEFF><U+E0041>", "" });
@@ -250,10 +250,10 @@ private slots:
         row("disk full, replacing", { "y", "其他", "", "y", "", true, ENOSPC });
         row("code replaced", { " y", "逻辑操作", "new", "“y”", "y.cod" });
         row("code kept", { "y", "逻辑操作", "new", "“y”", "", false });
-        row("unlisted file replaced", { "z", "逻辑操作", "new", "z.cod", "z.cod" });
-        row("unlisted file kept", { "z", "逻辑操作", "new", "z.cod", "", false });
-        // w was read from z.cod: replacing it rewrites z.cod, not a second file.
-        row("code in another file", { "w", "逻辑操作", "new", "“w”", "z.cod" });
+        row("unlisted file replaced", { "0z", "逻辑操作", "new", "0z.cod", "0z.cod" });
+        row("unlisted file kept", { "0z", "逻辑操作", "new", "0z.cod", "", false });
+        // w was read from 0z.cod: replacing it rewrites 0z.cod, not a second file.
+        row("code in another file", { "w", "逻辑操作", "new", "“w”", "0z.cod" });
         row("link into the folder", { "l", "其他", "", "l.cod", "l.cod" });
         row("link out of the folder", { "o", "其他", "", "链接", "" });
     }
@@ -299,7 +299,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("found"); // the code shown; empty when none
         const QString pad = QStringLiteral("short") + QString(1495, u' ');
-        const char *rows[][3] = { { "empty text: first file", "", "CODE A" },
+        const char *rows[][3] = { { "empty text: first file", "", "CODE W" },
             { "prefix", "Alpha", "CODE A" }, { "case-sensitive", "alpha", "CODE B" },
             { "upper case", "ALPHA", "" }, { "leading space", " Alpha", "CODE C" },
             { "Chinese", "浮点数代数值比较", "CODE D" },

@@ -297,8 +297,10 @@ private slots:
         QDragMoveEvent move(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
         QDropEvent event(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
         event.accept(); // as a platform may deliver it: a drop off the nodes is refused
-        for (QEvent *e : std::initializer_list<QEvent *> { &enter, &move, &event })
+        for (QEvent *e : std::initializer_list<QEvent *> { &enter, &move })
             QCoreApplication::sendEvent(tree()->viewport(), e);
+        QCOMPARE(tree()->selectionModel()->isSelected(node(key)), !key.isEmpty()); // highlighted
+        QCoreApplication::sendEvent(tree()->viewport(), &event);
         QCoreApplication::processEvents();
         QVERIFY(enter.isAccepted()); // anywhere, so that a move on to a node is seen
         QCOMPARE(move.isAccepted(), !key.isEmpty());
