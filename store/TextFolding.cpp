@@ -35,8 +35,7 @@ const FoldTable &foldTable()
 const std::array<char16_t, kUnits> &decodedSequences()
 {
     static const std::unique_ptr<std::array<char16_t, kUnits>> table = [] {
-        auto t = std::make_unique<std::array<char16_t, kUnits>>();
-        t->fill(0);
+        auto t = std::make_unique<std::array<char16_t, kUnits>>(); // all 0
         const auto store = [&](int index, const char *bytes, qsizetype size) {
             const QString text = CodePage936::decode(bytes, size);
             if (text.size() == 1 && text.at(0) != QChar::ReplacementCharacter)

@@ -1,6 +1,7 @@
 // The search inside every text: its rules, the lines it shows, and a run
 // over a library folder.
 #include "CodeSearch.h"
+#include "ReaderThreads.h"
 #include "ScopedFileOps.h"
 #include "SearchJob.h"
 #include "TestLibrary.h"
@@ -117,6 +118,8 @@ private slots:
             QVERIFY(writeCode(dir.path(), files.last(), record(files.last(), kOther, comments)));
         }
         files.insert(300, "missing.cod");
+        QCOMPARE(ReaderThreads::chunkCount(512, 64), 8); // whole chunks, and one more
+        QCOMPARE(ReaderThreads::chunkCount(513, 64), 9);
         CodeSearch search;
         search.setQuery(QStringLiteral("uart"), {});
         const CodeSearch::Results results = search.run(dir.path(), files);
