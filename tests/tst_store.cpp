@@ -114,7 +114,8 @@ private slots:
             = { { "\x80", u"\u20ac" }, { "\xff", u"\uf8f5" }, { "\x81\x40", u"丂" },
                   { "\xfe\x40", u"\uFA0C" }, { "", u"\u0080" }, { "\xaa\xa1", u"\ue000" },
                   { "\xb0\xa1\x61\r\n", u"啊a\r\n" }, { "ab\x81", u"ab\ufffd" },
-                  { "\x81\x30x", u"\ufffd0x" }, { "", u"😀" }, { "", u"한" }, { "", u"\xD800" } };
+                  { "\x81\x30x", u"\ufffd0x" }, { "", u"😀" }, { "", u"한" }, { "", u"\xD800" },
+                  { "", u"\u00ADa" } };
         for (const auto &[bytes, text] : rows)
             QTest::newRow(QString::fromUtf16(text).toUtf8().toHex())
                 << QByteArray(bytes) << QString::fromUtf16(text);
@@ -129,6 +130,9 @@ private slots:
         QByteArray encoded;
         QCOMPARE(CodePage936::encode(text, &encoded), both);
         QVERIFY(!both || encoded == bytes);
+        CodeRecord r; // and a field holding the text is saved only then
+        r.setField(CodeRecord::Comments, text);
+        QCOMPARE(r.toBytes(&encoded, nullptr), both);
     }
 
     // A file cut short anywhere reads each field from the bytes it has and
