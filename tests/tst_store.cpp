@@ -10,6 +10,7 @@
 #include "frmMain.h"
 #include "modProgramVars.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
 #include <sys/stat.h>
@@ -177,7 +178,7 @@ private slots:
     // short, leaves the old record or the new one whole and says why it
     // failed; no descriptor stays open. Start-up takes in just that file and
     // removes what a dead writer left, but not the temporary files of
-    // running writers (this one and init) or names that only look like them.
+    // running writers (this one and another) or names that only look like them.
     void interruptedSave_data()
     {
         QTest::addColumn<Interruption>("interruption");
@@ -220,9 +221,12 @@ private slots:
         const auto &[withOld, killBefore, call, turns, saved] = interruption;
         QTemporaryDir dir;
         QVERIFY(!withOld || writeCode(dir.path(), "x.cod", kOld));
+        QProcess writer; // another program, still running
+        writer.start("sleep", { "60" });
+        QVERIFY(writer.waitForStarted());
         QStringList kept { QStringLiteral(".quillbank-%1-999999.tmp").arg(getpid()),
-            ".quillbank-1-0.tmp", ".quillbank-abc-0.tmp", ".quillbank-0-0.tmp",
-            ".quillbank-4194305-0.txt" };
+            QStringLiteral(".quillbank-%1-0.tmp").arg(writer.processId()), ".quillbank-abc-0.tmp",
+            ".quillbank-0-0.tmp", ".quillbank-4194305-0.txt" };
         // pid 2^22+1 is above the kernel's limit: that writer is gone.
         for (const QString &name : kept + QStringList { ".quillbank-4194305-0.tmp" })
             QVERIFY(writeCode(dir.path(), name.toLatin1(), record("t", kOther)));
@@ -259,6 +263,7 @@ private slots:
         const bool hasCode = saved || withOld;
         QCOMPARE(readFile(dir.filePath("x.cod")), hasCode ? bytes(saved ? kNew : kOld) : "");
         frmMain window(dir.path());
+        QVERIFY(!writer.waitForFinished(10)); // and left alone
         QCOMPARE(window.codeTree()->codeCount(), int(hasCode));
         kept << (hasCode ? QStringList { "x.cod" } : QStringList());
         kept.sort();
