@@ -261,9 +261,11 @@ private slots:
         QCOMPARE(child(m_window.get(), "txtCode")->geometry(), first);
     }
 
-    // The tree's Song face, Qt's own texts in Chinese, panel 2's width and the panes' lines.
+    // The file list's name, the tree's Song face, Qt's own texts in Chinese, panel 2's width
+    // and the panes' lines.
     void design()
     {
+        QVERIFY(m_window->findChild<QObject *>("lstFiles")); // the list of code files, by name
         // The tree draws Chinese in a Song face, as the design's SimSun does.
         QTextLayout song(QStringLiteral("汉"), child(m_window.get(), "tvCodes")->font());
         song.beginLayout(), song.createLine(), song.endLayout();

@@ -69,6 +69,8 @@ private slots:
         QCOMPARE(r.field(next), QString(CodeRecord::width(next), u' '));
         QByteArray expected(CodeRecord::RecordSize, ' ');
         QCOMPARE(bytes(r), expected.replace(CodeRecord::offset(f), kept.size(), kept));
+        r.setField(CodeRecord::Name, QString(63, u'a') + QStringLiteral("😀")); // never half of a pair
+        QCOMPARE(r.field(CodeRecord::Name), QString(63, u'a') + u' ');
     }
 
     // A name is kept without its outer spaces and cut to whole characters

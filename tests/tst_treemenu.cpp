@@ -301,6 +301,9 @@ private slots:
         for (QEvent *e : std::initializer_list<QEvent *> { &enter, &move })
             QCoreApplication::sendEvent(tree()->viewport(), e);
         QCOMPARE(tree()->selectionModel()->isSelected(node(key)), !key.isEmpty()); // highlighted
+        QDragMoveEvent moveOnly(placeOf(key), Qt::MoveAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(tree()->viewport(), &moveOnly);
+        QVERIFY(!moveOnly.isAccepted()); // a drag that may only move the files is refused
         QCoreApplication::sendEvent(tree()->viewport(), &event);
         QCoreApplication::processEvents();
         QVERIFY(enter.isAccepted()); // anywhere, so that a move on to a node is seen
