@@ -242,7 +242,6 @@ CodeSearch::Results CodeSearch::run(const QString &folder, const QVector<QByteAr
         Results results;
         results.unreadable.append(
             { folder, QStringLiteral("无法打开文件夹（%1）").arg(systemErrorText(errno)) });
-        results.finished = true;
         return results;
     }
     return run(handle.fd(), fileNames, cancel, progress);
@@ -258,16 +257,13 @@ CodeSearch::Results CodeSearch::run(int folderFd, const QVector<QByteArray> &fil
     };
     const int count = m_nothing ? 0 : int(fileNames.size());
     std::vector<Chunk> chunks(size_t(ReaderThreads::chunkCount(count, kChunkSize)));
-    std::atomic<bool> abandoned { false };
     ReaderThreads::forEachChunk(count, kChunkSize, [&](int index, int begin, int end) {
         Chunk &chunk = chunks[size_t(index)];
         char buffer[CodeRecord::RecordSize];
         Match found;
         for (int i = begin; i < end; ++i) {
-            if (cancel && cancel->load(std::memory_order_relaxed)) {
-                abandoned.store(true);
+            if (cancel && cancel->load(std::memory_order_relaxed))
                 return;
-            }
             qsizetype got = 0;
             QString error;
             if (!modProgramVars::ReadRecordBytesAt(
@@ -286,7 +282,6 @@ CodeSearch::Results CodeSearch::run(int folderFd, const QVector<QByteArray> &fil
             progress->fetch_add(end - begin, std::memory_order_relaxed);
     });
     Results results;
-    results.finished = !abandoned.load();
     for (Chunk &chunk : chunks) {
         for (Hit hit : std::as_const(chunk.hits)) {
             hit.lineOffset += quint32(results.lines.size());

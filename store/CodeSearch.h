@@ -59,7 +59,6 @@ public:
         QVector<Hit> hits; // in list order
         QString lines; // the lines of all hits, back to back
         QVector<SkippedFile> unreadable; // in list order
-        bool finished = false; // false when abandoned
 
         QStringView line(const Hit &hit) const
         {
