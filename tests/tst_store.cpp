@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -307,6 +308,13 @@ private slots:
             QCOMPARE(readFile(path), bytes(n));
             QCOMPARE(QFile::permissions(path),
                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+            // Changed in place to the same size where times are whole seconds: told too.
+            const timespec seconds[][2] = { { { 0, UTIME_OMIT }, { 1000, 0 } },
+                { { 0, UTIME_OMIT }, { 2000, 0 } } };
+            QVERIFY(utimensat(AT_FDCWD, QFile::encodeName(path), seconds[0], 0) == 0
+                && library.stamp("n.cod", &agreed, &error)
+                && utimensat(AT_FDCWD, QFile::encodeName(path), seconds[1], 0) == 0);
+            QCOMPARE(library.save(n, "n.cod", agreed, &found, &error), LibraryFolder::Changed);
         }
     }
 };
