@@ -82,7 +82,8 @@ public:
 
     // Reads the files `fileNames` of the folder open as `folderFd` on the
     // reader threads and matches each. Setting *cancel abandons the run
-    // within one chunk of files; *progress counts the files done.
+    // within one chunk of files, leaving partial results to be dropped;
+    // *progress counts the files done.
     Results run(int folderFd, const QVector<QByteArray> &fileNames,
         const std::atomic<bool> *cancel = nullptr, std::atomic<int> *progress = nullptr) const;
     // The same for a folder given by its path.

@@ -338,7 +338,6 @@ private slots:
         QCOMPARE(tree->currentIndex(), y);
         QCOMPARE(this->text("Panel1"), QStringLiteral("panel one"));
     }
-
 };
 
 QTEST_MAIN(TestDialogs)

@@ -77,7 +77,14 @@ private slots:
         const bool matches = search.match(file.constData(), file.size(), &match);
         QCOMPARE(matches ? int(match.field) : -1, field);
         QTEST(matches ? marked(match) : QString(), "line");
-        // A file that ends right after a two-byte character is searched to its end.
+    }
+
+    // A file that ends right after a two-byte character is searched to its end.
+    void shortFileSearchedToItsEnd()
+    {
+        const QByteArray file = bytes(record(QStringLiteral("n"), kOther, {}, {}, "ＭＯＶ"));
+        CodeSearch search;
+        CodeSearch::Match match;
         QVERIFY(search.setQuery(QStringLiteral("o"), {})
             && search.match(file.constData(), CodeRecord::offset(CodeRecord::Code) + 4, &match));
     }
