@@ -176,7 +176,8 @@ private slots:
     }
 
     // Leaving a dialog by a button, a key or the close box keeps it hidden
-    // with its texts, leaves it up, destroys it, or (Enter in Find) searches.
+    // with its texts and where it was moved, leaves it up, destroys it, or
+    // (Enter in Find) searches.
     void dismiss_data()
     {
         QTest::addColumn<QStringList>("step"); // command, control, key (none: a click), result
@@ -197,8 +198,10 @@ private slots:
         const QStringList files = entries();
         QPointer<QDialog> first;
         QStringList typed;
+        QPoint moved; // where the user put the dialog: a kept one comes back there
         const Outcome outcome = run(command, [&](QDialog *dialog) {
             typed = texts(first = dialog, { "zz", kOther, "说明", "声明", "代码" });
+            dialog->move(moved = dialog->pos() + QPoint(7, 5));
             QWidget *target = child(dialog, step[1].isEmpty() ? "none" : step[1]);
             if (!target)
                 dialog->close();
@@ -215,6 +218,7 @@ private slots:
         run(command, [&](QDialog *dialog) {
             QCOMPARE(dialog == first.data(), result != u"destroyed");
             QCOMPARE(texts(dialog), first ? typed : QStringList(typed.size(), QString()));
+            QVERIFY(!first || dialog->pos() == moved);
         });
         m_window->Toolbar_ButtonClick(QStringLiteral("add")); // keys match exactly: no dialog
     }
