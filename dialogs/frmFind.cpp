@@ -44,10 +44,9 @@ frmFind::frmFind(frmMain *owner)
         Twips::rect(5400, 120, 855, 375));
     m_command2 = Controls::named(new QPushButton(QStringLiteral("取消"), this), "Command2",
         Twips::rect(5400, 1080, 855, 375));
-    for (QPushButton *button : { m_command1, m_command2 }) {
+    // Neither button is the dialog's default button.
+    for (QPushButton *button : { m_command1, m_command2 })
         button->setAutoDefault(false);
-        button->setDefault(false);
-    }
     m_frame1 = Controls::named(
         new QGroupBox(QStringLiteral("说明"), this), "Frame1", Twips::rect(240, 840, 4935, 1335));
     m_label2 = Controls::named(new QLabel(QStringLiteral("请输入全名(暂时还不支持模糊查询).例如:"
