@@ -67,6 +67,8 @@ private slots:
             QTRY_COMPARE(count->text(), QStringLiteral("正在搜索……已查看 0 / 2 个代码"));
             held = false;
             QTRY_COMPARE(count->text(), QStringLiteral("没有找到"));
+            for (QTimer *timer : search->findChildren<QTimer *>()) // nothing polls once found
+                QVERIFY(timer->isSingleShot() || !timer->isActive());
         }
         QTest::keyClick(query, Qt::Key_Down); // no rows to move into
         QCOMPARE(QApplication::focusWidget(), query);
