@@ -276,7 +276,8 @@ private slots:
                              << QStringList() << QStringList();
         QTest::newRow("several") << several << kOther << QStringList()
                                  << several
-                + QStringList { "“a.asm”成为代码“a”", "没有加入 4 个文件" }
+                + QStringList { "“a.asm”成为代码“a”", "没有加入 4 个文件",
+                    "“加法.asm”：已有同名的代码或文件，没有替换" }
                                  << QStringList { "a" };
         QTest::newRow("a folder") << QStringList { "dir" } << kOther << QStringList()
                                   << QStringList { "无法加入文件“dir”" } << QStringList();
