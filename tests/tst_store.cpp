@@ -2,11 +2,16 @@
 // have, the listing of the library folder, and writes that are killed or
 // fail part-way, which leave the complete old record or the complete new one.
 #include "CodePage936.h"
+#include "CodeSearch.h"
 #include "CodeTreeModel.h"
+#include "CommentSearch.h"
+#include "FileList.h"
 #include "LibraryFolder.h"
+#include "LibraryScan.h"
 #include "ScopedFileOps.h"
 #include "SystemError.h"
 #include "TestLibrary.h"
+#include "TextImport.h"
 #include "frmMain.h"
 #include "modProgramVars.h"
 
@@ -120,12 +125,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes"); // empty: the text cannot be encoded
         QTest::addColumn<QString>("text");
-        const std::pair<const char *, const char16_t *> rows[]
-            = { { "\x80", u"\u20ac" }, { "\xff", u"\uf8f5" }, { "\x81\x40", u"丂" },
-                  { "\xfe\x40", u"\uFA0C" }, { "", u"\u0080" }, { "\xaa\xa1", u"\ue000" },
-                  { "\xb0\xa1\x61\r\n", u"啊a\r\n" }, { "ab\x81", u"ab\ufffd" },
-                  { "\x81\x30x", u"\ufffd0x" }, { "", u"😀" }, { "", u"한" }, { "", u"\xD800" },
-                  { "", u"\u00ADa" } };
+        const std::pair<const char *, const char16_t *> rows[] = { { "\x80", u"\u20ac" },
+            { "\xff", u"\uf8f5" }, { "\x81\x40", u"丂" }, { "\xfe\x40", u"\uFA0C" },
+            { "", u"\u0080" }, { "\xaa\xa1", u"\ue000" }, { "\xb0\xa1\x61\r\n", u"啊a\r\n" },
+            { "ab\x81", u"ab\ufffd" }, { "\x81\x30x", u"\ufffd0x" }, { "", u"😀" }, { "", u"한" },
+            { "", u"\xD800" }, { "", u"\u00ADa" } };
         for (const auto &[bytes, text] : rows)
             QTest::newRow(QString::fromUtf16(text).toUtf8().toHex())
                 << QByteArray(bytes) << QString::fromUtf16(text);
@@ -279,6 +283,56 @@ private slots:
         QCOMPARE(entries(dir.path()), kept);
     }
 
+    // Started with standard input closed, the program gets descriptor 0
+    // from its first open: each reading and writing works with it and
+    // closes it after.
+    void descriptorZero()
+    {
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.filePath("a.cod"));
+        const CodeRecord a = record("a", kOther, "说明");
+        QVERIFY(writeCode(dir.path(), "a.cod", a) && writeFile(dir.path(), "a.asm", "RET"));
+        FileList files;
+        CodeSearch search;
+        QVERIFY(files.setFolder(dir.path()) && search.setQuery("说明", {}));
+        QString error;
+        int fsyncs = 0;
+        const std::function<bool()> steps[] = {
+            [&] { return !LibraryScan::read(files).codes.isEmpty(); },
+            [&] { return CommentSearch::run(files, "说明").record.codeName() == "a"; },
+            [&] { return search.run(dir.path(), { "a.cod" }).hits.size() == 1; },
+            [&] {
+                ImportedText text;
+                return TextImport::readFile(dir.filePath("a.asm"), &text, &error);
+            },
+            [&] {
+                ScopedFileOps ops; // the record, then the folder once it is in place
+                ops.before = [&](ScopedFileOps::Call call, int) {
+                    return fsyncs += call == ScopedFileOps::Fsync, 0;
+                };
+                CodeRecord read;
+                return SaveCodeRecord(a, path, &error) && fsyncs == 2
+                    && ReadCodeRecord(path, &read, &error) && read.codeName() == "a";
+            },
+            [&] {
+                LibraryFolder library;
+                FileStamp stamp;
+                return library.open(QFile::encodeName(dir.path()), &error)
+                    && library.stamp("a.cod", &stamp, &error)
+                    && library.save(a, "a.cod", stamp, &stamp, &error) == LibraryFolder::Saved;
+            },
+        };
+        const int input = ::dup(0);
+        for (const auto &step : steps) {
+            ::close(0);
+            const bool done = step();
+            const bool closed = ::fcntl(0, F_GETFD) < 0;
+            ::dup2(input, 0);
+            QVERIFY2(done && closed, qPrintable(error));
+        }
+        ::close(input);
+    }
+
     // While one copy writes, another waits; a file that a file manager puts
     // in place or changes between the question and the write is never
     // replaced. Agreed to as it is now, it is replaced, keeping its mode.
@@ -315,8 +369,8 @@ private slots:
             QCOMPARE(QFile::permissions(path),
                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
             // Changed in place to the same size where times are whole seconds: told too.
-            const timespec seconds[][2] = { { { 0, UTIME_OMIT }, { 1000, 0 } },
-                { { 0, UTIME_OMIT }, { 2000, 0 } } };
+            const timespec seconds[][2]
+                = { { { 0, UTIME_OMIT }, { 1000, 0 } }, { { 0, UTIME_OMIT }, { 2000, 0 } } };
             QVERIFY(utimensat(AT_FDCWD, QFile::encodeName(path), seconds[0], 0) == 0
                 && library.stamp("n.cod", &agreed, &error)
                 && utimensat(AT_FDCWD, QFile::encodeName(path), seconds[1], 0) == 0);
