@@ -278,10 +278,19 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
         // Panel 2 keeps its design width unless its text needs more; pane
         // lines with and without Chinese are equally high.
-        const QFontMetrics fm = m_window->fontMetrics();
-        QCOMPARE(Controls::panelWidth(fm, "12 Code(s)", 2, 96), 96);
-        QVERIFY(Controls::panelWidth(fm, "20000 Code(s)", 2, 96)
-            >= fm.horizontalAdvance("20000 Code(s)") + 4 + fm.horizontalAdvance(u'x') / 2);
+        QCOMPARE(Controls::panelWidth(m_window->fontMetrics(), "12 Code(s)", 2, 96), 96);
+        // A count wider than that leaves as much free right of it as left.
+        QLabel panel(QStringLiteral("100000 Code(s)"));
+        panel.setFrameShape(QFrame::Panel);
+        const int frame = panel.frameWidth();
+        panel.setFixedWidth(Controls::panelWidth(panel.fontMetrics(), panel.text(), frame, 96));
+        const QImage image = panel.grab().toImage();
+        QList<int> inked;
+        for (int x = frame; x < image.width() - frame; ++x)
+            for (int y = frame; y < image.height() - frame; ++y)
+                inked << (image.pixel(x, y) != image.pixel(frame, frame) ? x : -1);
+        inked.removeAll(-1);
+        QVERIFY(qAbs(inked.first() + inked.last() - (image.width() - 1)) <= 1);
         auto *comments = child<QPlainTextEdit>(m_window.get(), "txtComments");
         auto *code = child<QPlainTextEdit>(m_window.get(), "txtCode");
         comments->setPlainText(QStringLiteral("MOV AX,1"));
