@@ -17,6 +17,17 @@
 using namespace TestLibrary;
 
 namespace {
+// The texts the style is asked to draw in item views' cells.
+struct TextSpy : QProxyStyle {
+    mutable QStringList texts;
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+        const QWidget *widget) const override
+    {
+        if (element == CE_ItemViewItem)
+            texts << static_cast<const QStyleOptionViewItem *>(option)->text;
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
 struct EventTypes : QObject {
     QList<int> seen;
     bool eventFilter(QObject *, QEvent *event) override { return seen << event->type(), false; }
@@ -184,7 +195,11 @@ private slots:
         view->setCurrentIndex(view->model()->index(0, 0));
         // The bold match leaves the painter as it found it, and reads as a
         // plain cell: the selection behind it, the text centred as beside it.
+        auto *spy = new TextSpy; // the bold match is drawn once, not over the plain text
+        spy->setParent(view);
+        view->setStyle(spy);
         const QImage image = view->viewport()->grab().toImage();
+        QVERIFY(spy->texts.contains("乘法") && !spy->texts.contains("second"));
         const auto inked = [&](int column) {
             const QRect cell = view->visualRect(view->model()->index(0, column));
             const QColor back = image.pixelColor(cell.right() - 1, cell.center().y());
