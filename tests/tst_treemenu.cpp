@@ -113,11 +113,15 @@ private slots:
         if (byKeyboard) {
             tree()->setCurrentIndex(node(key));
             QTest::keyClick(tree(), Qt::Key_F10, Qt::ShiftModifier);
+            QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {});
+            QCoreApplication::sendEvent(tree(), &menuKey);
+            QVERIFY(menuKey.isAccepted()); // handled: no other menu comes up
         } else {
             QContextMenuEvent event(
                 QContextMenuEvent::Mouse, placeOf(key), viewport->mapToGlobal(placeOf(key)));
             for (int twice = 0; twice < 2; ++twice) // the menu holds each entry once
                 QCoreApplication::sendEvent(viewport, &event);
+            QVERIFY(event.isAccepted());
         }
         auto *menu = tree()->findChild<QMenu *>("mnuTree");
         QTRY_VERIFY(menu->isVisible());
@@ -277,7 +281,7 @@ private slots:
         QTest::newRow("several") << several << kOther << QStringList()
                                  << several
                 + QStringList { "“a.asm”成为代码“a”", "没有加入 4 个文件",
-                    "“加法.asm”：已有同名的代码或文件，没有替换" }
+                      "“加法.asm”：已有同名的代码或文件，没有替换" }
                                  << QStringList { "a" };
         QTest::newRow("a folder") << QStringList { "dir" } << kOther << QStringList()
                                   << QStringList { "无法加入文件“dir”" } << QStringList();
