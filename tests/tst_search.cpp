@@ -28,7 +28,7 @@ private slots:
         QTest::addColumn<QString>("line"); // the match in brackets
 
         // The record: name "  延时子程序 ", comments "MOV A,R0\r\n清零（8086）！",
-        // declarations "DATA EQU 30H\rBUF\x81", code "ＭＯＶ dx, 3F8H\nout dx, al".
+        // declarations "DATA EQU 30H\rBUF\x81", code "ＭＯＶ dx, 3F8H\nout dx, al\n～剥兀".
         const int none = -1, name = CodeRecord::Name, comments = CodeRecord::Comments,
                   decls = CodeRecord::Declarations, code = CodeRecord::Code;
         const std::tuple<const char *, const char *, const char *, int, const char *> rows[] = {
@@ -48,6 +48,10 @@ private slots:
             { "CR LF", "\"r0\n清\"", "", comments, "MOV A,[R0]" },
             { "lone CR is one break", "\"30h\nbuf\"", "", decls, "DATA EQU [30H]" },
             { "LF", "\"3f8h\nout\"", "", code, "ＭＯＶ dx, [3F8H]" },
+            { "CR LF ending a term", "\"8h\r\n\"", "", code, "ＭＯＶ dx, 3F[8H]" },
+            { "full-width tilde", "~", "c", code, "[～]剥\uFA0C" },
+            { "last trail byte, FE", "剥", "", code, "～[剥]\uFA0C" },
+            { "last lead byte, FE", "\uFA0C", "", code, "～剥[\uFA0C]" },
             { "empty", "", "", none, "" },
             { "blank", " \u3000 \"\"", "", none, "" },
             { "regex across a break", "equ \\d+h\\nbuf", "r", decls, "DATA [EQU 30H]" },
@@ -69,7 +73,7 @@ private slots:
         QFETCH(int, field);
         QByteArray file = bytes(record(QStringLiteral("  延时子程序 "), kOther,
             QStringLiteral("MOV A,R0\r\n清零（8086）！"), QStringLiteral("DATA EQU 30H\rBUF"),
-            QStringLiteral("ＭＯＶ dx, 3F8H\nout dx, al")));
+            QStringLiteral("ＭＯＶ dx, 3F8H\nout dx, al\n～剥\uFA0C")));
         file[CodeRecord::offset(CodeRecord::Declarations) + 16] = '\x81'; // not GBK: U+FFFD
         CodeSearch search;
         QVERIFY(search.setQuery(query, { options.contains(u'c'), options.contains(u'r') }));
