@@ -342,6 +342,17 @@ private slots:
         QCOMPARE(tree->currentIndex(), y);
         QCOMPARE(this->text("Panel1"), QStringLiteral("panel one"));
     }
+
+    // A library folder removed since start-up is named as missing.
+    void searchWithoutLibrary()
+    {
+        QVERIFY(QDir(m_library).removeRecursively());
+        const Outcome outcome
+            = run("Find", [&](QDialog *dialog) { submit(dialog, { "x" }, "Command1"); });
+        QVERIFY2(outcome.messages.value(0).startsWith(
+                     QStringLiteral("无法打开代码库文件夹“%1”").arg(m_library)),
+            qPrintable(outcome.messages.value(0)));
+    }
 };
 
 QTEST_MAIN(TestDialogs)
