@@ -6,8 +6,11 @@
 #include "SearchJob.h"
 #include "TestLibrary.h"
 
+#include <QMutex>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace TestLibrary;
 
@@ -115,6 +118,19 @@ private slots:
         QVERIFY(search.match(file.constData(), file.size(), &match));
         QTEST(marked(match), "line");
         QTEST(match.textOffset, "offset");
+    }
+
+    // Chunks that wait on the disk bring in the most reading threads.
+    void slowChunksReadOnMoreThreads()
+    {
+        QMutex mutex;
+        QSet<Qt::HANDLE> threads;
+        ReaderThreads::forEachChunk(1000, 1, [&](int, int, int) {
+            usleep(1000);
+            const QMutexLocker lock(&mutex);
+            threads.insert(QThread::currentThreadId());
+        });
+        QCOMPARE(threads.size(), ReaderThreads::kMaxThreads);
     }
 
     void runKeepsListOrderAndNamesUnreadableFiles()
