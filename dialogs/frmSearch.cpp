@@ -93,7 +93,6 @@ void frmSearch::createControls()
     connect(tree, &QAbstractItemModel::rowsRemoved, this, &frmSearch::treeChanged);
     connect(tree, &QAbstractItemModel::rowsMoved, this, &frmSearch::treeChanged);
     connect(tree, &QAbstractItemModel::dataChanged, this, &frmSearch::treeChanged);
-    connect(tree, &QAbstractItemModel::modelReset, this, &frmSearch::treeChanged);
 }
 
 void frmSearch::treeChanged()
