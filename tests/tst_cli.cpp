@@ -56,23 +56,23 @@ private slots:
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("told");
-        const std::tuple<const char *, int, const char *> rows[] = {
-            { "list", 0, "b\t运算子程序\na\t其他\nc\t其他\n" },
-            { "list --category 数据结构", 1, "" }, { "list --category x", 2, "--help" },
-            { "check --x", 2, "check --help" }, { "", 2, "quillbank-cli --help" },
-            { "show a --field comments", 0, "说明 a\n第二行\n" }, { "show z", 1, "z" },
-            { "search ret", 0, "c\t其他\tcode\tRET\n" }, { "search ret --case", 1, "" },
-            { "search ( --regex", 2, "--help" }, { "check", 0, "" },
-            { "import x.asm", 2, "" }, { "import --help", 0, "--replace" },
-            { "import n.asm --category 其他", 0, "已添加" },
-            { "import bin.asm --category 其他", 1, "已拒绝" },
-            { "import a.asm --category 其他", 1, "--replace" },
-            { "import a.asm --category 其他 --replace", 0, "已替换" },
-            { "import long.asm --category 其他", 1, "1500" },
-            { "import long.asm --category 其他 --cut", 0, "已截断" } };
+        const std::tuple<const char *, int, const char *> rows[]
+            = { { "list", 0, "b\t运算子程序\na\t其他\nc\t其他\n" },
+                  { "list --category 数据结构", 1, "" }, { "list --category x", 2, "--help" },
+                  { "check --x", 2, "check --help" }, { "", 2, "quillbank-cli --help" },
+                  { "show a --field comments", 0, "说明 a\n第二行\n" }, { "show z", 1, "z" },
+                  { "search ret", 0, "c\t其他\tcode\tRET\n" }, { "search ret --case", 1, "" },
+                  { "search ( --regex", 2, "--help" }, { "check", 0, "" },
+                  { "import x.asm", 2, "" }, { "import --help", 0, "--replace" },
+                  { "import n.asm --category 其他", 0, "已添加" },
+                  { "import bin.asm --category 其他", 1, "已拒绝" },
+                  { "import a.asm --category 其他", 1, "--replace" },
+                  { "import a.asm --category 其他 --replace", 0, "已替换" },
+                  { "import long.asm --category 其他", 1, "1500" },
+                  { "import long.asm --category 其他 --cut", 0, "已截断" } };
         for (const auto &[arguments, status, told] : rows)
-            QTest::newRow(arguments) << QString::fromUtf8(arguments) << status
-                                     << QString::fromUtf8(told);
+            QTest::newRow(arguments)
+                << QString::fromUtf8(arguments) << status << QString::fromUtf8(told);
     }
     void exitStatus()
     {

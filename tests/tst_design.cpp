@@ -159,6 +159,8 @@ class TestDesign : public QObject {
 private slots:
     void initTestCase()
     {
+        // As on a desktop that hides shortcuts in context menus: the tree's show them.
+        QCoreApplication::setAttribute(Qt::AA_DontShowShortcutsInContextMenus);
         QVERIFY(writeCode(m_dir.path(), "add.cod", record("加法", "逻辑操作", "说明")));
         m_window = std::make_unique<frmMain>(m_dir.path());
     }

@@ -190,7 +190,6 @@ private slots:
         QTEST(read ? codes.first().problem : error, "said");
         QCOMPARE(codes.size(), int(read)); // nothing of a refused archive
     }
-
 };
 
 QTEST_MAIN(TestImportExport)

@@ -200,6 +200,16 @@ private slots:
         view->setStyle(spy);
         const QImage image = view->viewport()->grab().toImage();
         QVERIFY(spy->texts.contains("乘法") && !spy->texts.contains("second"));
+        QImage narrow(200, 40, QImage::Format_RGB32); // cut at its cell's edge
+        narrow.fill(Qt::white);
+        QStyleOptionViewItem cell;
+        cell.rect = QRect(0, 0, 20, 40);
+        QPainter painter(&narrow);
+        view->itemDelegateForColumn(3)->paint(&painter, cell, view->model()->index(0, 3));
+        painter.end();
+        QImage blank(180, 40, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        QCOMPARE(narrow.copy(20, 0, 180, 40), blank);
         const auto inked = [&](int column) {
             const QRect cell = view->visualRect(view->model()->index(0, column));
             const QColor back = image.pixelColor(cell.right() - 1, cell.center().y());

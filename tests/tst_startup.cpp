@@ -94,7 +94,8 @@ private slots:
         QCOMPARE(moved.parent().row(), 0);
         QVERIFY(model->updateCode(QStringLiteral("First"), QStringLiteral("运算子程序"), "F2.cod"));
         QCOMPARE(moved.data(CodeTreeModel::FileNameRole).toByteArray(), "F2.cod"); // in place
-        QVERIFY(model->removeCode(QStringLiteral("2")) && model->removeCode(QStringLiteral("first")));
+        QVERIFY(
+            model->removeCode(QStringLiteral("2")) && model->removeCode(QStringLiteral("first")));
         QVERIFY(model->addCode({ kOther, QStringLiteral("2"), "2b", {} })); // its name is free
         QCOMPARE(seen(kOther), (QStringList { "x", "1", "3", "2" }));
         for (const char *kept : { "third", "First" }) // the key table made anew

@@ -113,7 +113,7 @@ private slots:
         if (byKeyboard) {
             tree()->setCurrentIndex(node(key));
             QTest::keyClick(tree(), Qt::Key_F10, Qt::ShiftModifier);
-            QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {});
+            QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, {});
             QCoreApplication::sendEvent(tree(), &menuKey);
             QVERIFY(menuKey.isAccepted()); // handled: no other menu comes up
         } else {
@@ -201,10 +201,12 @@ private slots:
             m_told.at(2).startsWith(QStringLiteral("无法打开文件夹")), qPrintable(m_told.at(2)));
     }
 
-    // One code through the save dialog: written, and nothing to tell.
+    // One code through the save dialog, which has asked before replacing
+    // a file: written, and nothing to tell.
     void exportCode()
     {
         m_exportAs = m_dir->filePath("dir/加法.asm");
+        QVERIFY(writeFile(m_dir->filePath("dir"), "加法.asm", "old"));
         tree()->setCurrentIndex(node("加法"));
         ScopedFileOps ops; // the disk is full at first
         ops.before = [&](ScopedFileOps::Call call, int) {
@@ -301,7 +303,8 @@ private slots:
         const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
         QDragEnterEvent enter(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
         QDragMoveEvent move(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent event(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        // Made with Shift, as a move: a copy, so that the file manager keeps the files.
+        QDropEvent event(placeOf(key), actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
         event.accept(); // as a platform may deliver it: a drop off the nodes is refused
         for (QEvent *e : std::initializer_list<QEvent *> { &enter, &move })
             QCoreApplication::sendEvent(tree()->viewport(), e);
