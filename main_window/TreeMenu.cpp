@@ -84,7 +84,6 @@ TreeMenu::TreeMenu(frmMain *window, QTreeView *tree)
     m_tree->viewport()->installEventFilter(this);
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
         &TreeMenu::updateEntries);
-    updateEntries();
 }
 
 TreeMenu::~TreeMenu()

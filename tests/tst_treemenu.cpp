@@ -233,6 +233,12 @@ private slots:
         QCOMPARE(m_filled, QStringList({ "", "逻辑操作", "", "", "" }));
     }
 
+    void searchAll()
+    {
+        tree()->findChild<QAction *>("mnuSearchAll")->trigger();
+        QTRY_VERIFY(m_window->findChild<QWidget *>("frmSearch")->isVisible());
+    }
+
     // A code filled into the dialog and added under its own name in
     // another category: replaced and moved only when the user agrees.
     void newFromCode_data()
