@@ -27,7 +27,12 @@ class TestTreeMenu : public QObject {
     QStringList m_filled;
     QString m_exportAs; // the file a save dialog is given; else the folder "dir"
     std::function<void(QDialog *)> m_onDialog;
+    QList<QUrl> m_opened; // by the file manager
 
+public:
+    Q_INVOKABLE void open(const QUrl &url) { m_opened << url; }
+
+private:
     QTreeView *tree() const { return child<QTreeView>(m_window.get(), "tvCodes"); }
     QModelIndex node(const QString &key) const { return m_window->codeTree()->indexOfKey(key); }
     QPoint placeOf(const QString &key) const
@@ -136,6 +141,11 @@ private slots:
         QVERIFY(!byKeyboard || menu->pos() == at.bottomLeft() + QPoint(at.height(), 0));
         menu->hide();
         QTEST(shown, "entries");
+        for (const auto &[other, modifiers] : { std::pair { Qt::Key_Up, Qt::ShiftModifier },
+                 std::pair { Qt::Key_F10, Qt::ControlModifier } }) { // other keys open no menu
+            QTest::keyClick(tree(), other, modifiers);
+            QVERIFY(!menu->isVisible());
+        }
     }
 
     void copy()
@@ -231,6 +241,24 @@ private slots:
         tree()->setCurrentIndex(node("逻辑操作"));
         tree()->findChild<QAction *>("mnuNewInCategory")->trigger();
         QCOMPARE(m_filled, QStringList({ "", "逻辑操作", "", "", "" }));
+    }
+
+    // A code whose file has moved it to another category since start-up.
+    void newFromChangedCode()
+    {
+        QVERIFY(writeCode(m_library, "sub.cod", record("减法", kOther)));
+        tree()->setCurrentIndex(node("减法"));
+        tree()->findChild<QAction *>("mnuNewFromCode")->trigger();
+        QCOMPARE(m_filled.value(1), kOther);
+    }
+
+    void showInFolder()
+    {
+        QDesktopServices::setUrlHandler("file", this, "open");
+        tree()->setCurrentIndex(node("加法"));
+        tree()->findChild<QAction *>("mnuShowInFolder")->trigger();
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(m_opened, QList<QUrl> { QUrl::fromLocalFile(m_library) });
     }
 
     void searchAll()
