@@ -335,11 +335,12 @@ private slots:
             mime.setUrls(mime.urls() << QUrl::fromLocalFile(m_dir->filePath(file)));
         // A drop goes where the drag entered; it may be offered as a move.
         const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-        QDragEnterEvent enter(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
-        QDragMoveEvent move(placeOf(key), actions, &mime, Qt::LeftButton, Qt::NoModifier);
         // Made with Shift, as a move: a copy, so that the file manager keeps the files.
-        QDropEvent event(placeOf(key), actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
-        event.accept(); // as a platform may deliver it: a drop off the nodes is refused
+        const Qt::KeyboardModifier shift = Qt::ShiftModifier;
+        QDragEnterEvent enter(placeOf(key), actions, &mime, Qt::LeftButton, shift);
+        QDragMoveEvent move(placeOf(key), actions, &mime, Qt::LeftButton, shift);
+        QDropEvent event(placeOf(key), actions, &mime, Qt::LeftButton, shift);
+        event.setAccepted(key.isEmpty()); // as a platform may deliver it: refused off the nodes
         for (QEvent *e : std::initializer_list<QEvent *> { &enter, &move })
             QCoreApplication::sendEvent(tree()->viewport(), e);
         QCOMPARE(tree()->selectionModel()->isSelected(node(key)), !key.isEmpty()); // highlighted
@@ -349,7 +350,7 @@ private slots:
         QCoreApplication::sendEvent(tree()->viewport(), &event);
         QCoreApplication::processEvents();
         QVERIFY(enter.isAccepted()); // anywhere, so that a move on to a node is seen
-        QCOMPARE(move.isAccepted(), !key.isEmpty());
+        QCOMPARE(move.isAccepted() && move.dropAction() == Qt::CopyAction, !key.isEmpty());
         QCOMPARE(event.isAccepted() && event.dropAction() == Qt::CopyAction, !key.isEmpty());
         QTEST(m_filled, "filled");
         QFETCH(QStringList, told);
