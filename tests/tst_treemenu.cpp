@@ -233,6 +233,11 @@ private slots:
         tree()->findChild<QAction *>("mnuExportCode")->trigger();
         QTRY_COMPARE(m_told.size(), 2);
         QVERIFY(!QFileInfo::exists(m_dir->filePath("gone")));
+        QVERIFY(QFile::remove(m_library + "/add.cod")); // a code whose file is gone
+        m_exportAs = m_dir->filePath("dir/b.asm");
+        tree()->findChild<QAction *>("mnuExportCode")->trigger();
+        QTRY_COMPARE(m_told.size(), 3);
+        QVERIFY(!QFileInfo::exists(m_exportAs));
     }
 
     // A category's New-code comes up with that category picked.
