@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,7 +35,8 @@ namespace {
         return "/proc/self/fd/" + QByteArray::number(dirFd) + '/' + name;
     }
 
-    int openTemporary(int dirFd, const QByteArray &folder, QByteArray *tempName, int *errorNumber)
+    std::optional<int> openTemporary(
+        int dirFd, const QByteArray &folder, QByteArray *tempName, int *errorNumber)
     {
         static std::atomic<unsigned> counter { 0 };
         const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
@@ -48,11 +50,11 @@ namespace {
                 return fd;
             if (errno != EEXIST && errno != EINTR) {
                 *errorNumber = errno;
-                return -1;
+                return std::nullopt;
             }
         }
         *errorNumber = EEXIST;
-        return -1;
+        return std::nullopt;
     }
 
     void syncFolder(int dirFd, const QByteArray &folder)
@@ -145,11 +147,13 @@ SaveResult SaveFileAt(const SaveTarget &target, const FileContent &content, QStr
 {
     QByteArray tempName;
     int errorNumber = 0;
-    const int fd = openTemporary(target.dirFd, target.folder, &tempName, &errorNumber);
-    if (fd < 0) {
+    const std::optional<int> opened
+        = openTemporary(target.dirFd, target.folder, &tempName, &errorNumber);
+    if (!opened) {
         *error = QStringLiteral("无法在文件夹中写入（%1）").arg(systemErrorText(errorNumber));
         return SaveResult::Failed;
     }
+    const int fd = *opened;
     if (target.keepAccessOf)
         keepAccess(fd, *target.keepAccessOf);
     errno = 0;
