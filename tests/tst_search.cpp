@@ -120,17 +120,19 @@ private slots:
         QTEST(match.textOffset, "offset");
     }
 
-    // Chunks that wait on the disk bring in the most reading threads.
+    // Chunks that wait on the disk bring in more reading threads, up to the
+    // most allowed (how many get a chunk depends on how fast they start).
     void slowChunksReadOnMoreThreads()
     {
         QMutex mutex;
         QSet<Qt::HANDLE> threads;
         ReaderThreads::forEachChunk(1000, 1, [&](int, int, int) {
-            usleep(1000);
+            usleep(2000);
             const QMutexLocker lock(&mutex);
             threads.insert(QThread::currentThreadId());
         });
-        QCOMPARE(threads.size(), ReaderThreads::kMaxThreads);
+        QVERIFY2(threads.size() > 2 && threads.size() <= ReaderThreads::kMaxThreads,
+            qPrintable(QString::number(threads.size())));
     }
 
     void runKeepsListOrderAndNamesUnreadableFiles()
