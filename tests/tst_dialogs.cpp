@@ -241,7 +241,7 @@ private slots:
         row("spaces only", { "   ", "其他", "", "不能为空", "" });
         row("category's name", { " 逻辑操作 ", "其他", "", "种类的名称", "" });
         row("no category", { "x", "", "", "种类", "" });
-        row("unencodable", { "x", "其他", "笑脸😀한与€", "😀한", "" });
+        row("unencodable", { "x", "其他", "笑脸\uFFFF😀한与€", "：\uFFFF😀한。", "" });
         row("zero-width space", { "n\u200Bq", "其他", "", "<U+200B>", "" });
         row("invisible, past the end",
             { "n", "其他", a1600 + "\u00AD\uFEFF\U000E0041", "<U+00AD><U+FEFF><U+E0041>", "" });
