@@ -55,6 +55,12 @@ private slots:
             QVERIFY(writeCode(dir.path(), file, record(name, conversion)));
         QVERIFY(writeCode(dir.path(), "d.cod", record("x", "  其他  ")));
         QVERIFY(QFile::link("b", dir.filePath("link")));
+        FileList listed; // read into the model the tester watches
+        QVector<SkippedFile> rejected;
+        QVERIFY(listed.setFolder(dir.path()));
+        view.expandAll();
+        built.addCodes(LibraryScan::read(listed), listed, &rejected);
+        QVERIFY(!view.isExpanded(built.index(4, 0))); // the view was told of the reset
         frmMain window(dir.path());
         CodeTreeModel *model = window.codeTree();
         QAbstractItemModelTester tester(
