@@ -247,6 +247,8 @@ private slots:
             { "n", "其他", a1600 + "\u00AD\uFEFF\U000E0041", "<U+00AD><U+FEFF><U+E0041>", "" });
         row("comments cut", { "cc", "其他", a1600, "截断后保存(&C)", "cc.cod" });
         row("comments not cut", { "cc", "其他", a1600, "说明", "", false });
+        row("one byte over, then a space",
+            { "cc", "其他", QString(1501, u'a') + u' ', "有 1501 字节", "", false });
         row("cut before a straddling han",
             { "ss", "其他", "a" + QString(750, u'汉'), "说明", "ss.cod" });
         row("name cut", { QString(33, u'名'), "其他", "", "名称", QString(32, u'名') + ".cod" });
