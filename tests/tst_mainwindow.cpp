@@ -157,7 +157,8 @@ private slots:
             view->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         auto *count = child<QLabel>(search, QStringLiteral("lblCount"));
         QVERIFY(QFile::remove(dir.filePath("add.cod")));
-        child<QLineEdit>(search, QStringLiteral("txtSearch"))->setText(QStringLiteral("SECOND"));
+        auto *query = child<QLineEdit>(search, QStringLiteral("txtSearch"));
+        query->setText(QStringLiteral("SECOND"));
         QTRY_COMPARE(count->text(), QStringLiteral("找到 2 个代码，1 个文件无法读取"));
         QVERIFY(count->toolTip().startsWith(QStringLiteral("add.cod：")));
         const auto rows = [view] {
@@ -168,6 +169,10 @@ private slots:
             return shown.join(u' ');
         };
         QCOMPARE(rows(), QStringLiteral("乘法 运算子程序 说明 second 减法 逻辑操作 说明 second"));
+        view->setCurrentIndex(view->model()->index(1, 0)); // Down from the query: the first row
+        query->setFocus();
+        QTest::keyClick(query, Qt::Key_Down);
+        QCOMPARE(view->currentIndex().row(), 0);
         QVERIFY(writeCode(dir.path(), "div.cod", record("除法", "代码转换", "Second")));
         QVERIFY(m_window->codeTree()->addCode({ QStringLiteral("代码转换"), QStringLiteral("除法"),
             "div.cod", QStringLiteral("div.cod") }));
@@ -222,7 +227,7 @@ private slots:
         };
         QCOMPARE(inked(3).first, inked(2).first);
         QVERIFY(qAbs(inked(3).second - inked(2).second) < 4); // twice the centres' distance
-        child<QLineEdit>(search, QStringLiteral("txtSearch"))->clear(); // a blank query: nothing
+        query->clear(); // a blank query: nothing
         QTRY_COMPARE(count->text() + rows(), QString());
     }
 
