@@ -126,11 +126,16 @@ private slots:
     {
         QMutex mutex;
         QSet<Qt::HANDLE> threads;
-        ReaderThreads::forEachChunk(1000, 1, [&](int, int, int) {
+        QList<int> chunks; // each once
+        ReaderThreads::forEachChunk(1000, 1, [&](int chunk, int, int) {
             usleep(2000);
             const QMutexLocker lock(&mutex);
             threads.insert(QThread::currentThreadId());
+            chunks << chunk;
         });
+        std::sort(chunks.begin(), chunks.end());
+        QCOMPARE(chunks.size(), 1000);
+        QCOMPARE(chunks.last(), 999);
         QVERIFY2(threads.size() > 2 && threads.size() <= ReaderThreads::kMaxThreads,
             qPrintable(QString::number(threads.size())));
     }
