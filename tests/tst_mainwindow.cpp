@@ -17,6 +17,16 @@
 using namespace TestLibrary;
 
 namespace {
+// The smallest rectangle of `area` that holds every pixel not of the colour `back`.
+QRect inkIn(const QImage &image, const QRect &area, const QColor &back)
+{
+    QRect ink;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ink |= image.pixelColor(x, y) != back ? QRect(x, y, 1, 1) : QRect();
+    return ink;
+}
+
 // The texts the style is asked to draw in item views' cells.
 struct TextSpy : QProxyStyle {
     mutable QStringList texts;
@@ -218,12 +228,8 @@ private slots:
         const auto inked = [&](int column) {
             const QRect cell = view->visualRect(view->model()->index(0, column));
             const QColor back = image.pixelColor(cell.right() - 1, cell.center().y());
-            QList<int> rows;
-            for (int y = cell.top(); y <= cell.bottom(); ++y)
-                for (int x = cell.left(); x < cell.left() + 60; ++x)
-                    rows << (image.pixelColor(x, y) != back ? y : -1);
-            rows.removeAll(-1);
-            return std::pair { back, rows.first() + rows.last() };
+            const QRect ink = inkIn(image, QRect(cell.topLeft(), QSize(60, cell.height())), back);
+            return std::pair { back, ink.top() + ink.bottom() };
         };
         QCOMPARE(inked(3).first, inked(2).first);
         QVERIFY(qAbs(inked(3).second - inked(2).second) < 4); // twice the centres' distance
@@ -315,12 +321,9 @@ private slots:
         const int frame = panel.frameWidth();
         panel.setFixedWidth(Controls::panelWidth(panel.fontMetrics(), panel.text(), frame, 96));
         const QImage image = panel.grab().toImage();
-        QList<int> inked;
-        for (int x = frame; x < image.width() - frame; ++x)
-            for (int y = frame; y < image.height() - frame; ++y)
-                inked << (image.pixel(x, y) != image.pixel(frame, frame) ? x : -1);
-        inked.removeAll(-1);
-        QVERIFY(qAbs(inked.first() + inked.last() - (image.width() - 1)) <= 1);
+        const QRect inside = image.rect().adjusted(frame, frame, -frame, -frame);
+        const QRect ink = inkIn(image, inside, image.pixelColor(inside.topLeft()));
+        QVERIFY(qAbs(ink.left() + ink.right() - (image.width() - 1)) <= 1);
         auto *comments = child<QPlainTextEdit>(m_window.get(), "txtComments");
         auto *code = child<QPlainTextEdit>(m_window.get(), "txtCode");
         comments->setPlainText(QStringLiteral("MOV AX,1"));
