@@ -63,11 +63,6 @@ bool decodeGbk(QByteArrayView bytes, QString *text)
     return CodePage936::encode(*text, &back) && back == bytes;
 }
 
-bool startsWithBytes(QByteArrayView bytes, const char *prefix, qsizetype size)
-{
-    return bytes.size() >= size && bytes.first(size) == QByteArrayView(prefix, size);
-}
-
 bool isBlank(QStringView line)
 {
     for (QChar c : line) {
@@ -189,15 +184,15 @@ namespace TextImport {
 
 bool decode(const QByteArray &bytes, QString *text, QString *error)
 {
-    if (startsWithBytes(bytes, "\xFF\xFE", 2))
+    if (bytes.startsWith("\xFF\xFE"))
         return decodeUtf16(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2), text, error);
-    if (startsWithBytes(bytes, "\xFE\xFF", 2))
+    if (bytes.startsWith("\xFE\xFF"))
         return decodeUtf16(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2), text, error);
     if (bytes.contains('\0')) {
         *error = notText(QStringLiteral("含有 NUL 字节"));
         return false;
     }
-    if (startsWithBytes(bytes, "\xEF\xBB\xBF", 3)) {
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
         if (decodeStrict(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3), text))
             return true;
         *error = notText(QStringLiteral("以 UTF-8 字节顺序标记开头，却不是有效的 UTF-8 文本"));
