@@ -11,6 +11,7 @@
 
 int main(int argc, char *argv[])
 {
+    openStandardStreams();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbank"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));

@@ -2,11 +2,13 @@
 #include "CliArguments.h"
 #include "CliCommands.h"
 #include "CliOutput.h"
+#include "LogLine.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
+    openStandardStreams();
     QCoreApplication app(argc, argv);
     CliArguments arguments;
     QString error;

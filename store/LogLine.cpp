@@ -1,6 +1,9 @@
 #include "LogLine.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 bool isControlCharacter(QChar c)
 {
@@ -35,4 +38,11 @@ QString shortList(const QStringList &lines, const QString &more)
 void logLine(const QString &line)
 {
     std::fprintf(stderr, "quillbank: %s\n", qUtf8Printable(printableText(line)));
+}
+
+void openStandardStreams()
+{
+    for (const int fd : { STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO })
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF) // the lowest free descriptor: fd
+            ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
 }

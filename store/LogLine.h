@@ -16,3 +16,8 @@ QString shortList(const QStringList &lines, const QString &more = QStringLiteral
 
 // Writes one line about the program's work to stderr.
 void logLine(const QString &line);
+
+// Puts /dev/null in place of any of stdin, stdout and stderr that the
+// program was started without, so that no file it opens later becomes one
+// of them: a log line must never land in a code's file.
+void openStandardStreams();

@@ -2,16 +2,12 @@
 // have, the listing of the library folder, and writes that are killed or
 // fail part-way, which leave the complete old record or the complete new one.
 #include "CodePage936.h"
-#include "CodeSearch.h"
 #include "CodeTreeModel.h"
-#include "CommentSearch.h"
-#include "FileList.h"
 #include "LibraryFolder.h"
-#include "LibraryScan.h"
+#include "LogLine.h"
 #include "ScopedFileOps.h"
 #include "SystemError.h"
 #include "TestLibrary.h"
-#include "TextImport.h"
 #include "frmMain.h"
 #include "modProgramVars.h"
 
@@ -283,54 +279,22 @@ private slots:
         QCOMPARE(entries(dir.path()), kept);
     }
 
-    // Started with standard input closed, the program gets descriptor 0
-    // from its first open: each reading and writing works with it and
-    // closes it after.
-    void descriptorZero()
+    // Started without stdin or stderr, the program puts /dev/null in their
+    // place, read-only and write-only, before it opens any file.
+    void closedStandardStreams()
     {
-        QTemporaryDir dir;
-        const QByteArray path = QFile::encodeName(dir.filePath("a.cod"));
-        const CodeRecord a = record("a", kOther, "说明");
-        QVERIFY(writeCode(dir.path(), "a.cod", a) && writeFile(dir.path(), "a.asm", "RET"));
-        FileList files;
-        CodeSearch search;
-        QVERIFY(files.setFolder(dir.path()) && search.setQuery("说明", {}));
-        QString error;
-        int fsyncs = 0;
-        const std::function<bool()> steps[] = {
-            [&] { return !LibraryScan::read(files).codes.isEmpty(); },
-            [&] { return CommentSearch::run(files, "说明").record.codeName() == "a"; },
-            [&] { return search.run(dir.path(), { "a.cod" }).hits.size() == 1; },
-            [&] {
-                ImportedText text;
-                return TextImport::readFile(dir.filePath("a.asm"), &text, &error);
-            },
-            [&] {
-                ScopedFileOps ops; // the record, then the folder once it is in place
-                ops.before = [&](ScopedFileOps::Call call, int) {
-                    return fsyncs += call == ScopedFileOps::Fsync, 0;
-                };
-                CodeRecord read;
-                return SaveCodeRecord(a, path, &error) && fsyncs == 2
-                    && ReadCodeRecord(path, &read, &error) && read.codeName() == "a";
-            },
-            [&] {
-                LibraryFolder library;
-                FileStamp stamp;
-                return library.open(QFile::encodeName(dir.path()), &error)
-                    && library.stamp("a.cod", &stamp, &error)
-                    && library.save(a, "a.cod", stamp, &stamp, &error) == LibraryFolder::Saved;
-            },
-        };
-        const int input = ::dup(0);
-        for (const auto &step : steps) {
-            ::close(0);
-            const bool done = step();
-            const bool closed = ::fcntl(0, F_GETFD) < 0;
-            ::dup2(input, 0);
-            QVERIFY2(done && closed, qPrintable(error));
-        }
-        ::close(input);
+        const QList<int> handles = openHandles();
+        const int saved[] = { ::dup(0), ::dup(2) };
+        ::close(0), ::close(2);
+        openStandardStreams();
+        const QString targets
+            = QFile::symLinkTarget("/proc/self/fd/0") + QFile::symLinkTarget("/proc/self/fd/2");
+        const int modes
+            = (::fcntl(0, F_GETFL) & O_ACCMODE) * 10 + (::fcntl(2, F_GETFL) & O_ACCMODE);
+        ::dup2(saved[0], 0), ::dup2(saved[1], 2), ::close(saved[0]), ::close(saved[1]);
+        QCOMPARE(targets, "/dev/null/dev/null");
+        QCOMPARE(modes, O_RDONLY * 10 + O_WRONLY);
+        QCOMPARE(openHandles(), handles);
     }
 
     // While one copy writes, another waits; a file that a file manager puts
