@@ -15,7 +15,9 @@
 // Helpers for tests that build library folders.
 namespace TestLibrary {
 
-inline const QString kOther = QStringLiteral("其他");
+using namespace Qt::StringLiterals;
+
+inline const QString kOther = u"其他"_s;
 
 inline CodeRecord record(const QString &name, const QString &category, const QString &comments = {},
     const QString &declarations = {}, const QString &code = {})

@@ -25,7 +25,7 @@ class TestCli : public QObject {
         QProcess process;
         process.setWorkingDirectory(m_dir->path());
         process.start(QStringLiteral(QUILLBANK_CLI),
-            arguments << QStringLiteral("--library") << (library.isEmpty() ? m_library : library));
+            arguments << u"--library"_s << (library.isEmpty() ? m_library : library));
         process.waitForFinished(60000);
         return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError()) };
@@ -39,7 +39,7 @@ private slots:
         QDir().mkdir(m_library);
         // Listed as b.cod, a.cod, c.cod; a code category first in the tree.
         writeCode(m_library, "a.cod", record("a", kOther, "说明 a\r\n第二行", "", "MOV A,#1"));
-        writeCode(m_library, "b.cod", record("b", QStringLiteral("运算子程序"), "", "", "ADD A"));
+        writeCode(m_library, "b.cod", record("b", u"运算子程序"_s, "", "", "ADD A"));
         writeCode(m_library, "c.cod", record("c", kOther, "", "DB 1", "RET"));
         for (const char *name : { "n.asm", "a.asm" })
             writeFile(m_dir->path(), name, "; 说明\nMOV A,#1\n");
@@ -120,13 +120,13 @@ private slots:
         QCOMPARE(cli({ "export", "text", "--force" }).status, 0);
         writeFile(m_dir->path(), "file", "x"); // a folder under a file cannot be made
         const Run under = cli({ "export", "file/text" });
-        QVERIFY2(under.status != 0 && under.err.contains(QStringLiteral("无法创建文件夹")),
-            qPrintable(under.err));
+        QVERIFY2(
+            under.status != 0 && under.err.contains(u"无法创建文件夹"_s), qPrintable(under.err));
         writeFile(m_library, "short.cod", "abc"); // check names what start-up skips
         writeCode(m_library, "same.cod", record("a", kOther));
         const Run checked = cli({ "check" });
         QVERIFY(checked.status == 1 && checked.out.contains("short.cod")
-            && checked.out.contains(QStringLiteral("已有名为“a”的代码")));
+            && checked.out.contains(u"已有名为“a”的代码"_s));
     }
 };
 

@@ -61,7 +61,7 @@ QString shown(const QVariant &value, const QMetaProperty &property)
         text = value.toString();
     else
         value.metaType().debugStream(QDebug(&text).nospace(), value.constData());
-    return text.replace(u'\n', QStringLiteral("\\n"));
+    return text.replace(u'\n', u"\\n"_s);
 }
 
 // Properties that follow the place on the screen or repeat another one.

@@ -133,7 +133,7 @@ private slots:
             QVERIFY(writeCode(m_library, c[0],
                 record(c[1], QString::fromUtf8(c[2]), QString::fromUtf8(c[3]), {}, c[4])));
         m_window = std::make_unique<frmMain>(m_library);
-        QCOMPARE(text("Panel2"), QStringLiteral("8 Code(s)"));
+        QCOMPARE(text("Panel2"), u"8 Code(s)"_s);
     }
 
     // Each dialog's place; Ctrl+Tab in the New-code boxes; the About box's
@@ -214,13 +214,13 @@ private slots:
         QCOMPARE(outcome.messages.size(), key == Qt::Key_Return && command == u"Find" ? 1 : 0);
         QCOMPARE(bool(first), result != u"destroyed");
         QCOMPARE(entries(), files);
-        QCOMPARE(text("Panel2"), QStringLiteral("8 Code(s)"));
+        QCOMPARE(text("Panel2"), u"8 Code(s)"_s);
         run(command, [&](QDialog *dialog) {
             QCOMPARE(dialog == first.data(), result != u"destroyed");
             QCOMPARE(texts(dialog), first ? typed : QStringList(typed.size(), QString()));
             QVERIFY(!first || dialog->pos() == moved);
         });
-        m_window->Toolbar_ButtonClick(QStringLiteral("add")); // keys match exactly: no dialog
+        m_window->Toolbar_ButtonClick(u"add"_s); // keys match exactly: no dialog
     }
 
     // Add writes the code's file, refuses what cannot be stored as typed,
@@ -304,7 +304,7 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("found"); // the code shown; empty when none
-        const QString pad = QStringLiteral("short") + QString(1495, u' ');
+        const QString pad = u"short"_s + QString(1495, u' ');
         const char *rows[][3] = { { "empty text: first file", "", "CODE W" },
             { "prefix", "Alpha", "CODE A" }, { "case-sensitive", "alpha", "CODE B" },
             { "upper case", "ALPHA", "" }, { "leading space", " Alpha", "CODE C" },
@@ -322,9 +322,9 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, found);
         auto *tree = child<QTreeView>(m_window.get(), "tvCodes");
-        const QModelIndex y = m_window->codeTree()->indexOfKey(QStringLiteral("y"));
+        const QModelIndex y = m_window->codeTree()->indexOfKey(u"y"_s);
         tree->setCurrentIndex(y);
-        m_window->setPanel1Text(QStringLiteral("panel one"));
+        m_window->setPanel1Text(u"panel one"_s);
         QVERIFY(writeCode(m_library, "f.cod", record("f", kOther)));
         ScopedFileOps ops; // f.cod cannot be opened
         ops.openat = [](int dirFd, const char *name, int flags, mode_t mode) {
@@ -339,10 +339,10 @@ private slots:
         QCOMPARE(this->text("txtCode"), found.leftJustified(1500));
         QVERIFY(this->text("txtComments").startsWith(found.isEmpty() ? "old y" : text));
         QCOMPARE(outcome.messages.size(), found.isEmpty() ? 1 : 0);
-        QCOMPARE(outcome.messages.value(0).contains(QStringLiteral("\nf.cod：无法打开")),
+        QCOMPARE(outcome.messages.value(0).contains(u"\nf.cod：无法打开"_s),
             found.isEmpty()); // in the details
         QCOMPARE(tree->currentIndex(), y);
-        QCOMPARE(this->text("Panel1"), QStringLiteral("panel one"));
+        QCOMPARE(this->text("Panel1"), u"panel one"_s);
     }
 
     // A library folder removed since start-up is named as missing.
@@ -351,8 +351,7 @@ private slots:
         QVERIFY(QDir(m_library).removeRecursively());
         const Outcome outcome
             = run("Find", [&](QDialog *dialog) { submit(dialog, { "x" }, "Command1"); });
-        QVERIFY2(outcome.messages.value(0).startsWith(
-                     QStringLiteral("无法打开代码库文件夹“%1”").arg(m_library)),
+        QVERIFY2(outcome.messages.value(0).startsWith(u"无法打开代码库文件夹“%1”"_s.arg(m_library)),
             qPrintable(outcome.messages.value(0)));
     }
 };

@@ -27,7 +27,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text"); // null: refused as not text
-        const QString zh = QStringLiteral("中文 mov");
+        const QString zh = u"中文 mov"_s;
         QTest::newRow("utf-8") << zh.toUtf8() << zh;
         QTest::newRow("utf-8 bom") << "\xEF\xBB\xBF" + zh.toUtf8() << zh;
         QTest::newRow("utf-16le bom") << QByteArray("\xFF\xFE-N\x87\x65", 6) << "中文";
@@ -80,8 +80,8 @@ private slots:
     // Whatever the three texts hold, the .asm text brings them back.
     void asmTextRoundTrip()
     {
-        const CodeRecord r = record("x", kOther, QStringLiteral("第一行\r\n\r\n ;; 声明\r\n"),
-            QStringLiteral(";; 代码"), QStringLiteral("\r\n  mov ax, 1 ; 注\r\n;; 说明  "));
+        const CodeRecord r = record("x", kOther, u"第一行\r\n\r\n ;; 声明\r\n"_s, u";; 代码"_s,
+            u"\r\n  mov ax, 1 ; 注\r\n;; 说明  "_s);
         const QString text = AsmText::fromRecord(r);
         QVERIFY(!text.contains(u'\r'));
         ImportedText back;
@@ -107,7 +107,7 @@ private slots:
                 !TextImport::readFile(dir.filePath(refused), &text, &error) && !error.isEmpty());
         // A file whose reads fail (this one at address 0) is refused at once.
         QVERIFY(!TextImport::readFile("/proc/self/mem", &text, &error));
-        QVERIFY2(error.startsWith(QStringLiteral("无法读取文件：")), qPrintable(error));
+        QVERIFY2(error.startsWith(u"无法读取文件："_s), qPrintable(error));
         QVERIFY(TextImport::readFile(dir.filePath("max.asm"), &text, &error));
         ScopedFileOps ops; // an interrupted read is read again
         ops.before = [](ScopedFileOps::Call call, int n) {
@@ -121,7 +121,7 @@ private slots:
     void jsonRoundTrip()
     {
         QByteArray windows = bytes(record("w", kOther));
-        windows.replace(3064, 12, gbk(QStringLiteral("注释\r\n€行")).leftJustified(12, ' '));
+        windows.replace(3064, 12, gbk(u"注释\r\n€行"_s).leftJustified(12, ' '));
         windows[40] = '\x1f'; // written as \u001f
         const QByteArray files[][2] = { { "a.cod", bytes(record("a", kOther, "c\r\n\"\\")) },
             { "w.cod", windows }, { "\xD7\xA2.cod", bytes(record("gbk name", kOther)) },

@@ -71,11 +71,11 @@ private slots:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         QTest::keyClick(m_window.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
-        auto *search = m_window->findChild<frmSearch *>(QStringLiteral("frmSearch"));
+        auto *search = m_window->findChild<frmSearch *>(u"frmSearch"_s);
         QVERIFY(search && search->isVisible());
-        auto *query = child<QLineEdit>(search, QStringLiteral("txtSearch"));
-        auto *count = child<QLabel>(search, QStringLiteral("lblCount"));
-        auto *rows = child<QTreeView>(search, QStringLiteral("lstResults"));
+        auto *query = child<QLineEdit>(search, u"txtSearch"_s);
+        auto *count = child<QLabel>(search, u"lblCount"_s);
+        auto *rows = child<QTreeView>(search, u"lstResults"_s);
         {
             std::atomic<bool> held { true }; // every read waits: a long search tells how far it is
             ScopedFileOps ops;
@@ -84,10 +84,10 @@ private slots:
                     usleep(1000);
                 return 0;
             };
-            QTest::keyClicks(query, QStringLiteral("nothing-here"));
-            QTRY_COMPARE(count->text(), QStringLiteral("正在搜索……已查看 0 / 2 个代码"));
+            QTest::keyClicks(query, u"nothing-here"_s);
+            QTRY_COMPARE(count->text(), u"正在搜索……已查看 0 / 2 个代码"_s);
             held = false;
-            QTRY_COMPARE(count->text(), QStringLiteral("没有找到"));
+            QTRY_COMPARE(count->text(), u"没有找到"_s);
             for (QTimer *timer : search->findChildren<QTimer *>()) // nothing polls once found
                 QVERIFY(timer->isSingleShot() || !timer->isActive());
         }
@@ -98,39 +98,39 @@ private slots:
             pause = timer->isSingleShot() ? timer : pause;
         const int typing = pause->interval();
         pause->setInterval(3600000);
-        query->setText(QStringLiteral("ｄａｔａ"));
+        query->setText(u"ｄａｔａ"_s);
         QTest::keyClick(query, Qt::Key_Return);
         QVERIFY(!pause->isActive()); // nor searches again when the pause is over
-        QTRY_COMPARE(count->text(), QStringLiteral("找到 1 个代码"));
+        QTRY_COMPARE(count->text(), u"找到 1 个代码"_s);
         pause->setInterval(typing);
-        QCOMPARE(rows->model()->index(0, 2).data().toString(), QStringLiteral("声明"));
+        QCOMPARE(rows->model()->index(0, 2).data().toString(), u"声明"_s);
         // "DATA" has no lower case; full width folds in plain text only.
         for (const char *option : { "chkCase", "chkCase", "chkRegex", "chkRegex" }) {
             auto *box = child<QCheckBox>(search, option);
             box->click();
             QTRY_COMPARE(count->text(), box->isChecked() ? "没有找到" : "找到 1 个代码");
         }
-        query->setText(QStringLiteral("mov (ax")); // as a regular expression: told where
+        query->setText(u"mov (ax"_s); // as a regular expression: told where
         child<QCheckBox>(search, "chkRegex")->click();
-        QTRY_VERIFY(count->text().contains(QStringLiteral("位置 7")));
+        QTRY_VERIFY(count->text().contains(u"位置 7"_s));
         child<QCheckBox>(search, "chkRegex")->click();
-        query->setText(QStringLiteral("ｄａｔａ"));
-        QTRY_COMPARE(count->text(), QStringLiteral("找到 1 个代码"));
+        query->setText(u"ｄａｔａ"_s);
+        QTRY_COMPARE(count->text(), u"找到 1 个代码"_s);
         QTest::keyClick(query, Qt::Key_Down);
         QCOMPARE(QApplication::focusWidget(), rows);
-        QVERIFY(text("txtComments").startsWith(QStringLiteral("说明一\n说明二")));
+        QVERIFY(text("txtComments").startsWith(u"说明一\n说明二"_s));
         const QModelIndex shownCode = child<QTreeView>(m_window.get(), "tvCodes")->currentIndex();
         QCOMPARE(shownCode.data().toString(), "加法");
         QVERIFY(child<QTreeView>(m_window.get(), "tvCodes")->isExpanded(shownCode.parent()));
         auto *declarations = child<QPlainTextEdit>(m_window.get(), "txtDeclarations");
         QCOMPARE(declarations->textCursor().selectedText(), "DATA");
-        query->setText(QStringLiteral("#1")); // in the code, past its beginning
-        QTRY_COMPARE(rows->model()->index(0, 2).data().toString(), QStringLiteral("代码"));
+        query->setText(u"#1"_s); // in the code, past its beginning
+        QTRY_COMPARE(rows->model()->index(0, 2).data().toString(), u"代码"_s);
         rows->setCurrentIndex(rows->model()->index(0, 3));
         QCOMPARE(
             child<QPlainTextEdit>(m_window.get(), "txtCode")->textCursor().selectedText(), "#1");
-        query->setText(QStringLiteral("ｄａｔａ"));
-        QTRY_COMPARE(rows->model()->index(0, 2).data().toString(), QStringLiteral("声明"));
+        query->setText(u"ｄａｔａ"_s);
+        QTRY_COMPARE(rows->model()->index(0, 2).data().toString(), u"声明"_s);
         query->setFocus();
         QTest::keyClick(query, Qt::Key_Down);
         // The rows stay as found; Enter on the row shows its code again.
@@ -138,12 +138,12 @@ private slots:
         QCOMPARE(rows->currentIndex().row(), 0);
         declarations->setPlainText("x");
         QTest::keyClick(rows, Qt::Key_Return);
-        QVERIFY(text("txtDeclarations").startsWith(QStringLiteral("DATA")));
+        QVERIFY(text("txtDeclarations").startsWith(u"DATA"_s));
         QTest::keyClick(search, Qt::Key_Escape);
         QVERIFY(!search->isVisible());
         m_window->showSearchWindow();
         QCOMPARE(m_window->findChildren<frmSearch *>().size(), 1);
-        QCOMPARE(query->text(), QStringLiteral("ｄａｔａ"));
+        QCOMPARE(query->text(), u"ｄａｔａ"_s);
         m_window->activateWindow(); // shown again while behind the main window: in front
         QTRY_VERIFY(m_window->isActiveWindow());
         m_window->showSearchWindow();
@@ -162,15 +162,15 @@ private slots:
         m_window->show();
         m_window->showSearchWindow();
         auto *search = m_window->findChild<frmSearch *>();
-        auto *view = child<QTreeView>(search, QStringLiteral("lstResults"));
+        auto *view = child<QTreeView>(search, u"lstResults"_s);
         QAbstractItemModelTester tester(
             view->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        auto *count = child<QLabel>(search, QStringLiteral("lblCount"));
+        auto *count = child<QLabel>(search, u"lblCount"_s);
         QVERIFY(QFile::remove(dir.filePath("add.cod")));
-        auto *query = child<QLineEdit>(search, QStringLiteral("txtSearch"));
-        query->setText(QStringLiteral("SECOND"));
-        QTRY_COMPARE(count->text(), QStringLiteral("找到 2 个代码，1 个文件无法读取"));
-        QVERIFY(count->toolTip().startsWith(QStringLiteral("add.cod：")));
+        auto *query = child<QLineEdit>(search, u"txtSearch"_s);
+        query->setText(u"SECOND"_s);
+        QTRY_COMPARE(count->text(), u"找到 2 个代码，1 个文件无法读取"_s);
+        QVERIFY(count->toolTip().startsWith(u"add.cod："_s));
         const auto rows = [view] {
             QStringList shown;
             for (int row = 0; row < view->model()->rowCount(); ++row)
@@ -178,16 +178,16 @@ private slots:
                     shown << view->model()->index(row, column).data().toString();
             return shown.join(u' ');
         };
-        QCOMPARE(rows(), QStringLiteral("乘法 运算子程序 说明 second 减法 逻辑操作 说明 second"));
+        QCOMPARE(rows(), u"乘法 运算子程序 说明 second 减法 逻辑操作 说明 second"_s);
         view->setCurrentIndex(view->model()->index(1, 0)); // Down from the query: the first row
         query->setFocus();
         QTest::keyClick(query, Qt::Key_Down);
         QCOMPARE(view->currentIndex().row(), 0);
         QVERIFY(writeCode(dir.path(), "div.cod", record("除法", "代码转换", "Second")));
-        QVERIFY(m_window->codeTree()->addCode({ QStringLiteral("代码转换"), QStringLiteral("除法"),
-            "div.cod", QStringLiteral("div.cod") }));
+        QVERIFY(
+            m_window->codeTree()->addCode({ u"代码转换"_s, u"除法"_s, "div.cod", u"div.cod"_s }));
         QCOMPARE(count->text() + count->toolTip() + rows(), QString()); // outdated at once
-        QTRY_COMPARE(count->text(), QStringLiteral("找到 3 个代码，1 个文件无法读取"));
+        QTRY_COMPARE(count->text(), u"找到 3 个代码，1 个文件无法读取"_s);
         QCOMPARE(rows(),
             QStringLiteral("乘法 运算子程序 说明 second 除法 代码转换 说明 Second "
                            "减法 逻辑操作 说明 second"));
@@ -197,16 +197,14 @@ private slots:
         for (const auto &[comments, category, found] :
             { std::tuple { "none", "代码转换", 2 }, std::tuple { "SeconD", "逻辑操作", 3 } }) {
             QVERIFY(writeCode(dir.path() + "-moved", "div.cod", record("除法", category, comments))
-                && m_window->codeTree()->updateCode(QStringLiteral("除法"), category, "div.cod"));
-            QTRY_COMPARE(
-                count->text(), QStringLiteral("找到 %1 个代码，1 个文件无法读取").arg(found));
+                && m_window->codeTree()->updateCode(u"除法"_s, category, "div.cod"));
+            QTRY_COMPARE(count->text(), u"找到 %1 个代码，1 个文件无法读取"_s.arg(found));
         }
-        QCOMPARE(rows().right(35),
-            QStringLiteral("减法 逻辑操作 说明 second 除法 逻辑操作 说明 SeconD"));
+        QCOMPARE(rows().right(35), u"减法 逻辑操作 说明 second 除法 逻辑操作 说明 SeconD"_s);
         QVERIFY(QDir().rename(dir.path() + "-moved", dir.path()));
-        QVERIFY(m_window->codeTree()->removeCode(QStringLiteral("除法"))); // searched again too
-        QTRY_COMPARE(count->text(), QStringLiteral("找到 2 个代码，1 个文件无法读取"));
-        QTest::failOnWarning(QRegularExpression(QStringLiteral("QPainter")));
+        QVERIFY(m_window->codeTree()->removeCode(u"除法"_s)); // searched again too
+        QTRY_COMPARE(count->text(), u"找到 2 个代码，1 个文件无法读取"_s);
+        QTest::failOnWarning(QRegularExpression(u"QPainter"_s));
         view->setCurrentIndex(view->model()->index(0, 0));
         // The bold match leaves the painter as it found it, and reads as a
         // plain cell: the selection behind it, the text centred as beside it.
@@ -305,18 +303,18 @@ private slots:
     {
         QVERIFY(m_window->findChild<QObject *>("lstFiles")); // the list of code files, by name
         // The tree draws Chinese in a Song face, as the design's SimSun does.
-        QTextLayout song(QStringLiteral("汉"), child(m_window.get(), "tvCodes")->font());
+        QTextLayout song(u"汉"_s, child(m_window.get(), "tvCodes")->font());
         song.beginLayout(), song.createLine(), song.endLayout();
         QVERIFY(
             !song.glyphRuns().first().rawFont().familyName().contains("sans", Qt::CaseInsensitive));
         // Qt's own texts are Chinese whatever the locale.
         QVERIFY(Desktop::installQtTranslations());
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"取消"_s);
         // Panel 2 keeps its design width unless its text needs more; pane
         // lines with and without Chinese are equally high.
         QCOMPARE(Controls::panelWidth(m_window->fontMetrics(), "12 Code(s)", 2, 96), 96);
         // A count wider than that leaves as much free right of it as left.
-        QLabel panel(QStringLiteral("100000 Code(s)"));
+        QLabel panel(u"100000 Code(s)"_s);
         panel.setFrameShape(QFrame::Panel);
         const int frame = panel.frameWidth();
         panel.setFixedWidth(Controls::panelWidth(panel.fontMetrics(), panel.text(), frame, 96));
@@ -326,8 +324,8 @@ private slots:
         QVERIFY(qAbs(ink.left() + ink.right() - (image.width() - 1)) <= 1);
         auto *comments = child<QPlainTextEdit>(m_window.get(), "txtComments");
         auto *code = child<QPlainTextEdit>(m_window.get(), "txtCode");
-        comments->setPlainText(QStringLiteral("MOV AX,1"));
-        code->setPlainText(QStringLiteral("浮点数比较"));
+        comments->setPlainText(u"MOV AX,1"_s);
+        code->setPlainText(u"浮点数比较"_s);
         QCOMPARE(comments->cursorRect().height(), code->cursorRect().height());
     }
 
@@ -340,33 +338,33 @@ private slots:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         CodeTreeModel *model = m_window->codeTree();
-        m_window->tvCodes_NodeClick(model->indexOfKey(QStringLiteral("加法")));
-        QCOMPARE(text("txtComments"), QStringLiteral("说明一\n说明二") + QString(1492, u' '));
-        QCOMPARE(text("txtDeclarations"), QStringLiteral("DATA EQU 30H").leftJustified(1500));
-        QCOMPARE(text("txtCode"), QStringLiteral("MOV A,#1").leftJustified(1500));
-        QCOMPARE(text("Panel1"), QStringLiteral("Code: 逻辑操作"));
+        m_window->tvCodes_NodeClick(model->indexOfKey(u"加法"_s));
+        QCOMPARE(text("txtComments"), u"说明一\n说明二"_s + QString(1492, u' '));
+        QCOMPARE(text("txtDeclarations"), u"DATA EQU 30H"_s.leftJustified(1500));
+        QCOMPARE(text("txtCode"), u"MOV A,#1"_s.leftJustified(1500));
+        QCOMPARE(text("Panel1"), u"Code: 逻辑操作"_s);
         m_window->setPanel1Text({});
-        m_window->tvCodes_NodeClick(model->indexOfKey(QStringLiteral("逻辑操作")));
+        m_window->tvCodes_NodeClick(model->indexOfKey(u"逻辑操作"_s));
         QCOMPARE(text("Panel1"), QString());
         // The keyboard moves the current node, and the code follows.
         auto *tree = child<QTreeView>(m_window.get(), "tvCodes");
-        tree->expand(model->indexOfKey(QStringLiteral("逻辑操作")));
+        tree->expand(model->indexOfKey(u"逻辑操作"_s));
         tree->setFocus();
-        tree->setCurrentIndex(model->indexOfKey(QStringLiteral("加法")));
+        tree->setCurrentIndex(model->indexOfKey(u"加法"_s));
         QTest::keyClick(tree, Qt::Key_Down);
-        QVERIFY(text("txtComments").startsWith(QStringLiteral("second ")));
+        QVERIFY(text("txtComments").startsWith(u"second "_s));
         // A file rewritten since start-up shows what it holds now, even on a
         // click on the current node.
-        const QModelIndex add = model->indexOfKey(QStringLiteral("加法"));
+        const QModelIndex add = model->indexOfKey(u"加法"_s);
         tree->setCurrentIndex(add);
         QVERIFY(writeCode(m_dir.path(), "add.cod", record("加法", "其他", "new")));
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(add).center());
-        QCOMPARE(text("txtComments"), QStringLiteral("new").leftJustified(1500));
-        QCOMPARE(text("Panel1"), QStringLiteral("Code: 其他"));
+        QCOMPARE(text("txtComments"), u"new"_s.leftJustified(1500));
+        QCOMPARE(text("Panel1"), u"Code: 其他"_s);
         QVERIFY(QFile::remove(m_dir.filePath("sub.cod")));
-        m_window->tvCodes_NodeClick(model->indexOfKey(QStringLiteral("减法")));
-        QCOMPARE(text("txtComments"), QStringLiteral("new").leftJustified(1500));
-        QVERIFY(text("Panel1").contains(QStringLiteral("减法")));
+        m_window->tvCodes_NodeClick(model->indexOfKey(u"减法"_s));
+        QCOMPARE(text("txtComments"), u"new"_s.leftJustified(1500));
+        QVERIFY(text("Panel1").contains(u"减法"_s));
         QCOMPARE(entries(m_dir.path()), QStringList { "add.cod" });
         QCOMPARE(openHandles(), handles);
     }

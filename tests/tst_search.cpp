@@ -74,9 +74,8 @@ private slots:
         QFETCH(QString, query);
         QFETCH(QString, options);
         QFETCH(int, field);
-        QByteArray file = bytes(record(QStringLiteral("  延时子程序 "), kOther,
-            QStringLiteral("MOV A,R0\r\n清零（8086）！"), QStringLiteral("DATA EQU 30H\rBUF"),
-            QStringLiteral("ＭＯＶ dx, 3F8H\nout dx, al\n～剥\uFA0C")));
+        QByteArray file = bytes(record(u"  延时子程序 "_s, kOther, u"MOV A,R0\r\n清零（8086）！"_s,
+            u"DATA EQU 30H\rBUF"_s, u"ＭＯＶ dx, 3F8H\nout dx, al\n～剥\uFA0C"_s));
         file[CodeRecord::offset(CodeRecord::Declarations) + 16] = '\x81'; // not GBK: U+FFFD
         CodeSearch search;
         QVERIFY(search.setQuery(query, { options.contains(u'c'), options.contains(u'r') }));
@@ -89,10 +88,10 @@ private slots:
     // A file that ends right after a two-byte character is searched to its end.
     void shortFileSearchedToItsEnd()
     {
-        const QByteArray file = bytes(record(QStringLiteral("n"), kOther, {}, {}, "ＭＯＶ"));
+        const QByteArray file = bytes(record(u"n"_s, kOther, {}, {}, "ＭＯＶ"));
         CodeSearch search;
         CodeSearch::Match match;
-        QVERIFY(search.setQuery(QStringLiteral("o"), {})
+        QVERIFY(search.setQuery(u"o"_s, {})
             && search.match(file.constData(), CodeRecord::offset(CodeRecord::Code) + 4, &match));
     }
 
@@ -111,9 +110,9 @@ private slots:
     void longLineIsCutAroundTheMatch()
     {
         QFETCH(QString, code);
-        const QByteArray file = bytes(record(QStringLiteral("n"), kOther, {}, {}, code));
+        const QByteArray file = bytes(record(u"n"_s, kOther, {}, {}, code));
         CodeSearch search;
-        search.setQuery(QStringLiteral("[ \t]*NEEDLE"), { false, true });
+        search.setQuery(u"[ \t]*NEEDLE"_s, { false, true });
         CodeSearch::Match match;
         QVERIFY(search.match(file.constData(), file.size(), &match));
         QTEST(marked(match), "line");
@@ -147,29 +146,28 @@ private slots:
         for (int i = 0; i < 512;
              ++i) { // with the missing file one past whole chunks, the last a hit
             files.append("c" + QByteArray::number(i) + ".cod");
-            const QString comments
-                = i % 7 == 0 ? QStringLiteral("含有 UART") : QStringLiteral("无");
+            const QString comments = i % 7 == 0 ? u"含有 UART"_s : u"无"_s;
             QVERIFY(writeCode(dir.path(), files.last(), record(files.last(), kOther, comments)));
         }
         files.insert(300, "missing.cod");
         QCOMPARE(ReaderThreads::chunkCount(512, 64), 8); // whole chunks, and one more
         QCOMPARE(ReaderThreads::chunkCount(513, 64), 9);
         CodeSearch search;
-        search.setQuery(QStringLiteral("uart"), {});
+        search.setQuery(u"uart"_s, {});
         const CodeSearch::Results results = search.run(dir.path(), files);
         QCOMPARE(results.hits.size(), 74);
         for (int k = 0; k < results.hits.size(); ++k) {
             const CodeSearch::Hit &hit = results.hits.at(k);
             QCOMPARE(files.at(hit.item), "c" + QByteArray::number(k * 7) + ".cod");
-            QCOMPARE(results.line(hit), QStringLiteral("含有 UART"));
+            QCOMPARE(results.line(hit), u"含有 UART"_s);
         }
         QCOMPARE(results.unreadable.size(), 1);
-        QCOMPARE(results.unreadable.at(0).fileName, QStringLiteral("missing.cod"));
-        search.setQuery(QStringLiteral("无"), {}); // a new query replaces the old one
+        QCOMPARE(results.unreadable.at(0).fileName, u"missing.cod"_s);
+        search.setQuery(u"无"_s, {}); // a new query replaces the old one
         QCOMPARE(search.run(dir.path(), files).hits.size(), 512 - 74);
         // A break is found where a code holds CR alone, and no LF anywhere.
         QVERIFY(writeCode(dir.path(), "cr.cod", record("cr", {}, {}, "A\rB")));
-        search.setQuery(QStringLiteral("\"a\nb\""), {});
+        search.setQuery(u"\"a\nb\""_s, {});
         QCOMPARE(search.run(dir.path(), { "cr.cod" }).hits.size(), 1);
         const std::atomic<bool> cancel { true }; // a cancelled run finds nothing
         const CodeSearch::Results none = search.run(dir.path(), files, &cancel);

@@ -48,7 +48,7 @@ private slots:
             QVERIFY(row == 0 || view.indexBelow(built.index(row - 1, 0)) == built.index(row, 0));
         }
         QTemporaryDir dir;
-        const QString conversion = QStringLiteral("代码转换");
+        const QString conversion = u"代码转换"_s;
         const char *files[][2] = { { "c.cod", "  third " }, { "A.txt", "first" }, { "b", "second" },
             { "B", "second B" }, { ".hidden", "hidden" } };
         for (const auto &[file, name] : files)
@@ -74,7 +74,7 @@ private slots:
         QCOMPARE(window.skippedFiles().size(), 1); // link repeats the code "second"
         QCOMPARE(
             model->indexOfKey("third").data(CodeTreeModel::FileNameRole).toByteArray(), "c.cod");
-        QCOMPARE(shown(&window, "Panel2"), QStringLiteral("5 Code(s)"));
+        QCOMPARE(shown(&window, "Panel2"), u"5 Code(s)"_s);
 
         // Keys are unique and case-sensitive; a code moves to its new category.
         auto *tree = child<QTreeView>(&window, "tvCodes");
@@ -87,22 +87,21 @@ private slots:
         };
         tree->expandAll();
         QCOMPARE(seen(kOther), QStringList { "x" });
-        QVERIFY(!model->addCode({ kOther, QStringLiteral("first"), "f.cod", {} }));
+        QVERIFY(!model->addCode({ kOther, u"first"_s, "f.cod", {} }));
         QVERIFY(!model->addCode({ kOther, conversion, "z.cod", {} }));
-        QVERIFY(!model->addCode({ QStringLiteral("无"), QStringLiteral("z"), "z.cod", {} }));
-        QVERIFY(!model->updateCode(QStringLiteral("x"), QStringLiteral("无"), "d.cod"));
+        QVERIFY(!model->addCode({ u"无"_s, u"z"_s, "z.cod", {} }));
+        QVERIFY(!model->updateCode(u"x"_s, u"无"_s, "d.cod"));
         for (const char *more : { "First", "1", "2", "3" }) // the key table grows
             QVERIFY(model->addCode({ kOther, more, more, {} }));
         QCOMPARE(seen(kOther), (QStringList { "x", "First", "1", "2", "3" }));
-        const QPersistentModelIndex moved = model->indexOfKey(QStringLiteral("First"));
-        QVERIFY(model->updateCode(QStringLiteral("First"), QStringLiteral("运算子程序"), "F.cod"));
-        QCOMPARE(moved, model->indexOfKey(QStringLiteral("First"))); // a selection follows
+        const QPersistentModelIndex moved = model->indexOfKey(u"First"_s);
+        QVERIFY(model->updateCode(u"First"_s, u"运算子程序"_s, "F.cod"));
+        QCOMPARE(moved, model->indexOfKey(u"First"_s)); // a selection follows
         QCOMPARE(moved.parent().row(), 0);
-        QVERIFY(model->updateCode(QStringLiteral("First"), QStringLiteral("运算子程序"), "F2.cod"));
+        QVERIFY(model->updateCode(u"First"_s, u"运算子程序"_s, "F2.cod"));
         QCOMPARE(moved.data(CodeTreeModel::FileNameRole).toByteArray(), "F2.cod"); // in place
-        QVERIFY(
-            model->removeCode(QStringLiteral("2")) && model->removeCode(QStringLiteral("first")));
-        QVERIFY(model->addCode({ kOther, QStringLiteral("2"), "2b", {} })); // its name is free
+        QVERIFY(model->removeCode(u"2"_s) && model->removeCode(u"first"_s));
+        QVERIFY(model->addCode({ kOther, u"2"_s, "2b", {} })); // its name is free
         QCOMPARE(seen(kOther), (QStringList { "x", "1", "3", "2" }));
         for (const char *kept : { "third", "First" }) // the key table made anew
             QVERIFY(model->indexOfKey(QString::fromLatin1(kept)).isValid());
@@ -174,8 +173,7 @@ private slots:
             frmMain window(dir.path());
             QCOMPARE(childNames(window.codeTree(), window.codeTree()->indexOfKey("运算子程序")),
                 (QStringList { "good", "last" }));
-            QCOMPARE(
-                shown(&window, "Panel2"), QStringLiteral("%1 Code(s)").arg(node.isNull() ? 2 : 3));
+            QCOMPARE(shown(&window, "Panel2"), u"%1 Code(s)"_s.arg(node.isNull() ? 2 : 3));
             QCOMPARE(window.codeTree()->indexOfKey(node).isValid(), !node.isNull());
             QCOMPARE(window.skippedFiles().size(), node.isNull() ? 1 : 0);
             if (node.isNull()) {
@@ -214,7 +212,7 @@ private slots:
         QMessageBox *box = nullptr;
         QTRY_VERIFY((box = child<QMessageBox>(&window, "msgSkippedFiles")));
         QCOMPARE(box->text().count(u'\n'), qMin(files, 10) + (files > 10));
-        QCOMPARE(box->text().contains(QStringLiteral("共 %1 个").arg(files)), files > 10);
+        QCOMPARE(box->text().contains(u"共 %1 个"_s.arg(files)), files > 10);
         QCOMPARE(box->detailedText().count(u'\n'), files - 1);
         window.hide(), window.show(); // told once
         QTest::qWait(50);
@@ -257,7 +255,7 @@ private slots:
         for (int i = 0; i < 2000; ++i) {
             const QString n = QString::asprintf("%04d", i);
             QVERIFY(writeCode(dir.path(), ("f" + n + ".cod").toLatin1(),
-                record("n" + n, kOther, i == 1500 ? QStringLiteral("c0010") : "c" + n)));
+                record("n" + n, kOther, i == 1500 ? u"c0010"_s : "c" + n)));
         }
         FileList files;
         QVERIFY(writeFile(dir.path(), ".quillbank-4194305-0.tmp", "left by a writer now gone"));
@@ -275,7 +273,7 @@ private slots:
                 return errno = EACCES, -1;
             return ScopedFileOps::real.openat(dirFd, name, flags, mode);
         };
-        QCOMPARE(CommentSearch::run(files, QStringLiteral("c0010")).record.codeName(), "n0010");
+        QCOMPARE(CommentSearch::run(files, u"c0010"_s).record.codeName(), "n0010");
         QVERIFY2(afterMatch < 200, qPrintable(QString::number(afterMatch)));
         const LibraryScan scan = LibraryScan::read(files);
         QCOMPARE(openHandles(), handles);
@@ -289,8 +287,7 @@ private slots:
         QSignalSpy told(find, &frmFind::nothingFound);
         child<QLineEdit>(find, "Text1")->setText("x");
         find->Command1_Click();
-        QVERIFY(
-            told.value(0).value(0).toString().contains(QStringLiteral("有 200 个文件无法读取")));
+        QVERIFY(told.value(0).value(0).toString().contains(u"有 200 个文件无法读取"_s));
         QCOMPARE(told.value(0).value(1).toString().count(u'\n'), 199);
     }
 };

@@ -42,7 +42,7 @@ private slots:
     void fieldWidths_data()
     {
         QTest::addColumn<Width>("width"); // field, text, bytes kept
-        const QString han = QStringLiteral("汉"); // BA BA in code page 936
+        const QString han = u"汉"_s; // BA BA in code page 936
         for (int f = 0; f < CodeRecord::FieldCount; ++f) {
             const int w = CodeRecord::width(CodeRecord::Field(f));
             const auto row = [f](const char *title, const QString &text, const QByteArray &kept) {
@@ -88,7 +88,7 @@ private slots:
         row(QString(70, u'n'), QString(64, u'n'));
         row(QString(40, u'码'), QString(32, u'码'));
         row(QString(63, u'a') + u'码', QString(63, u'a'));
-        row(QString(63, u'b') + QStringLiteral("😀"), QString(63, u'b')); // no half of a pair
+        row(QString(63, u'b') + u"😀"_s, QString(63, u'b')); // no half of a pair
         for (const char *good : { "多字节加法", "a.b c", "COM0", "CONSOLE" })
             row(QString::fromUtf8(good), QString::fromUtf8(good));
         for (const char *bad : { "", ".", "..", ".hidden", "x.", "../x", "a/b", "a\\b", "a\nb",
@@ -164,7 +164,7 @@ private slots:
         QString error;
         const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
         QVERIFY(::mkfifo(fifo, 0644) == 0 && !ReadCodeRecord(fifo, &read, &error));
-        QCOMPARE(error, QStringLiteral("不是普通文件")); // and no wait for a writer
+        QCOMPARE(error, u"不是普通文件"_s); // and no wait for a writer
         QVERIFY(ReadCodeRecord(QFile::encodeName(dir.filePath("s.cod")), &read, &error));
         for (int f = 0; f < CodeRecord::FieldCount; ++f) {
             const auto field = CodeRecord::Field(f);
@@ -226,8 +226,8 @@ private slots:
         QProcess writer; // another program, still running
         writer.start("sleep", { "60" });
         QVERIFY(writer.waitForStarted());
-        QStringList kept { QStringLiteral(".quillbank-%1-999999.tmp").arg(getpid()),
-            QStringLiteral(".quillbank-%1-0.tmp").arg(writer.processId()), ".quillbank-abc-0.tmp",
+        QStringList kept { u".quillbank-%1-999999.tmp"_s.arg(getpid()),
+            u".quillbank-%1-0.tmp"_s.arg(writer.processId()), ".quillbank-abc-0.tmp",
             ".quillbank-0-0.tmp", ".quillbank-4194305-0.txt" };
         // pid 2^22+1 is above the kernel's limit: that writer is gone.
         for (const QString &name : kept + QStringList { ".quillbank-4194305-0.tmp" })
@@ -319,7 +319,7 @@ private slots:
                 QCOMPARE(library.save(n, "n.cod", agreed, &found, &error),
                     existed ? LibraryFolder::Changed : LibraryFolder::NameTaken);
             }
-            QVERIFY(otherError.contains(QStringLiteral("另一个程序")));
+            QVERIFY(otherError.contains(u"另一个程序"_s));
             QCOMPARE(entries(dir.path()), QStringList { "n.cod" });
             QCOMPARE(library.save(n, "n.cod", found, &found, &error), LibraryFolder::Saved);
             QCOMPARE(readFile(path), bytes(n));

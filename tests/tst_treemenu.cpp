@@ -199,7 +199,7 @@ private slots:
         tree()->setCurrentIndex(node("逻辑操作"));
         tree()->findChild<QAction *>("mnuExportCategory")->trigger();
         QTRY_COMPARE(m_told.size(), 2);
-        QVERIFY(m_told.at(0).contains(QStringLiteral("已有以下 1 个文件：\nadd.asm\n")));
+        QVERIFY(m_told.at(0).contains(u"已有以下 1 个文件：\nadd.asm\n"_s));
         QCOMPARE(m_told.at(1), report.arg(QDir::toNativeSeparators(folder)));
         QCOMPARE(readFile(folder + "/add.asm") == "old", answer != QMessageBox::Yes);
         QCOMPARE(readFile(folder + "/sub.asm"), ";; 说明\n;; 声明\n;; 代码\n"); // texts empty
@@ -207,8 +207,7 @@ private slots:
         m_exportAs = m_dir->filePath("gone"); // a folder no longer there is told
         tree()->findChild<QAction *>("mnuExportCategory")->trigger();
         QTRY_COMPARE(m_told.size(), 3);
-        QVERIFY2(
-            m_told.at(2).startsWith(QStringLiteral("无法打开文件夹")), qPrintable(m_told.at(2)));
+        QVERIFY2(m_told.at(2).startsWith(u"无法打开文件夹"_s), qPrintable(m_told.at(2)));
     }
 
     // One code through the save dialog, which has asked before replacing
@@ -226,8 +225,8 @@ private slots:
             tree()->findChild<QAction *>("mnuExportCode")->trigger();
         QTRY_VERIFY(readFile(m_exportAs).contains("MOV B,#2\nRET\n")); // a lone CR too
         QCOMPARE(m_told.size(), 1);
-        QVERIFY(m_told[0].startsWith(QStringLiteral("无法把代码“加法”导出到“%1”：写入文件失败")
-                                         .arg(QDir::toNativeSeparators(m_exportAs))));
+        QVERIFY(m_told[0].startsWith(u"无法把代码“加法”导出到“%1”：写入文件失败"_s.arg(
+            QDir::toNativeSeparators(m_exportAs))));
         QCOMPARE(TestLibrary::entries(m_dir->filePath("dir")), QStringList { "加法.asm" });
         m_exportAs = m_dir->filePath("gone/加法.asm"); // a folder no longer there is not made
         tree()->findChild<QAction *>("mnuExportCode")->trigger();
