@@ -232,9 +232,11 @@ private slots:
         row("new code, first category", { "x", "运算子程序", "第一行\n第二行", "", "x.cod" });
         row("spaces around", { "  x  ", "其他", "", "", "x.cod" });
         row("parent folder", { "../x", "其他", "", "“.”", "" });
+        row("spaces only", { "   ", "其他", "", "不能为空", "" });
         row("category's name", { " 逻辑操作 ", "其他", "", "种类的名称", "" });
         row("no category", { "x", "", "", "种类", "" });
         row("unencodable", { "x", "其他", "笑脸\uFFFF😀한与€", "：\uFFFF😀한。", "" });
+        row("zero-width space", { "n\u200Bq", "其他", "", "<U+200B>", "" });
         row("invisible, past the end",
             { "n", "其他", a1600 + "\u00AD\uFEFF\U000E0041", "<U+00AD><U+FEFF><U+E0041>", "" });
         row("comments cut", { "cc", "其他", a1600, "截断后保存(&C)", "cc.cod" });
@@ -249,6 +251,7 @@ private slots:
         row("code replaced", { " y", "逻辑操作", "new", "“y”", "y.cod" });
         row("code kept", { "y", "逻辑操作", "new", "“y”", "", false });
         row("unlisted file replaced", { "0z", "逻辑操作", "new", "0z.cod", "0z.cod" });
+        row("unlisted file kept", { "0z", "逻辑操作", "new", "0z.cod", "", false });
         // w was read from 0z.cod: replacing it rewrites 0z.cod, not a second file.
         row("code in another file", { "w", "逻辑操作", "new", "“w”", "0z.cod" });
         row("link into the folder", { "l", "其他", "", "l.cod", "l.cod" });

@@ -35,6 +35,7 @@ private slots:
         QTest::newRow("gbk") << gbk(zh) << zh;
         QTest::newRow("empty") << QByteArray() << "";
         QTest::newRow("nul") << QByteArray("mov\0", 4) << QString();
+        QTest::newRow("utf-16 nul") << QByteArray("\xFF\xFE\0\0", 4) << QString();
         QTest::newRow("utf-16 odd") << QByteArray("\xFF\xFEN", 3) << QString();
         QTest::newRow("utf-16 pair") << QByteArray("\xFF\xFE\x3D\xD8\0\xDE", 6) << "😀";
         QTest::newRow("utf-16 lone surrogate") << QByteArray("\xFF\xFE\0\xD8", 4) << QString();
@@ -74,6 +75,24 @@ private slots:
         QTEST(text.comments, "comments");
         QTEST(text.code, "code");
         QVERIFY(text.declarations.isEmpty());
+    }
+
+    // Whatever the three texts hold, the .asm text brings them back.
+    void asmTextRoundTrip()
+    {
+        const CodeRecord r = record("x", kOther, u"第一行\r\n\r\n ;; 声明\r\n"_s, u";; 代码"_s,
+            u"\r\n  mov ax, 1 ; 注\r\n;; 说明  "_s);
+        const QString text = AsmText::fromRecord(r);
+        QVERIFY(!text.contains(u'\r'));
+        ImportedText back;
+        QString error;
+        QVERIFY(TextImport::fromBytes("dir/x.y.asm", text.toUtf8(), &back, &error));
+        QCOMPARE(back.name, "x.y");
+        QCOMPARE(back.comments, trimmedSpaces(r.field(CodeRecord::Comments)));
+        QCOMPARE(back.declarations, trimmedSpaces(r.field(CodeRecord::Declarations)));
+        QCOMPARE(back.code, trimmedSpaces(r.field(CodeRecord::Code)));
+        QCOMPARE(AsmText::fileNameFor("b.COD"), "b.asm"); // the shortest name
+        QCOMPARE(AsmText::fileNameFor("a.txt"), "a.txt.asm");
     }
 
     void readFileRefusals()

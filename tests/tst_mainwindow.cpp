@@ -65,6 +65,8 @@ private slots:
             held = false;
             QTRY_COMPARE(count->text(), u"没有找到"_s);
         }
+        QTest::keyClick(query, Qt::Key_Down); // no rows to move into
+        QCOMPARE(QApplication::focusWidget(), query);
         QTimer *pause = nullptr; // the pause after typing, made endless: Enter searches at once
         for (QTimer *timer : search->findChildren<QTimer *>())
             pause = timer->isSingleShot() ? timer : pause;
@@ -219,8 +221,8 @@ private slots:
         QCOMPARE(child(m_window.get(), "txtCode")->geometry(), first);
     }
 
-    // The file list's name, the tree's Song face, Qt's own texts in Chinese
-    // and panel 2's width.
+    // The file list's name, the tree's Song face, Qt's own texts in Chinese, panel 2's width
+    // and the panes' lines.
     void design()
     {
         QVERIFY(m_window->findChild<QObject *>("lstFiles")); // the list of code files, by name
@@ -232,11 +234,17 @@ private slots:
         // Qt's own texts are Chinese whatever the locale.
         QVERIFY(Desktop::installQtTranslations());
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"取消"_s);
-        // Panel 2 keeps its design width unless its text needs more.
+        // Panel 2 keeps its design width unless its text needs more; pane
+        // lines with and without Chinese are equally high.
         const QFontMetrics metrics = m_window->fontMetrics();
         QCOMPARE(Controls::panelWidth(metrics, "12 Code(s)", 2, 96), 96);
         QVERIFY(Controls::panelWidth(metrics, "1000000 Code(s)", 2, 96)
             > metrics.horizontalAdvance("1000000 Code(s)") + 4);
+        auto *comments = child<QPlainTextEdit>(m_window.get(), "txtComments");
+        auto *code = child<QPlainTextEdit>(m_window.get(), "txtCode");
+        comments->setPlainText(u"MOV AX,1"_s);
+        code->setPlainText(u"浮点数比较"_s);
+        QCOMPARE(comments->cursorRect().height(), code->cursorRect().height());
     }
 
     // A click on a code shows its file's texts untrimmed and its category;
@@ -256,11 +264,16 @@ private slots:
         m_window->setPanel1Text({});
         m_window->tvCodes_NodeClick(model->indexOfKey(u"逻辑操作"_s));
         QCOMPARE(text("Panel1"), QString());
+        // The keyboard moves the current node, and the code follows.
+        auto *tree = child<QTreeView>(m_window.get(), "tvCodes");
+        tree->expand(model->indexOfKey(u"逻辑操作"_s));
+        tree->setFocus();
+        tree->setCurrentIndex(model->indexOfKey(u"加法"_s));
+        QTest::keyClick(tree, Qt::Key_Down);
+        QVERIFY(text("txtComments").startsWith(u"second "_s));
         // A file rewritten since start-up shows what it holds now, even on a
         // click on the current node.
-        auto *tree = child<QTreeView>(m_window.get(), "tvCodes");
         const QModelIndex add = model->indexOfKey(u"加法"_s);
-        tree->expand(add.parent());
         tree->setCurrentIndex(add);
         QVERIFY(writeCode(m_dir.path(), "add.cod", record("加法", "其他", "new")));
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(add).center());

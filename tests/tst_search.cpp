@@ -6,8 +6,11 @@
 #include "SearchJob.h"
 #include "TestLibrary.h"
 
+#include <QMutex>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace TestLibrary;
 
@@ -38,13 +41,16 @@ private slots:
                 "[清零]（8086）！" },
             { "one term missing", "延时 nothing", "", none, "" },
             { "quoted term keeps its space", "\"dx, al\"", "", code, "out [dx, al]" },
+            { "quoted, apart", "\"dx al\"", "", none, "" },
             { "case ignored", "mov a", "", comments, "[MOV] A,R0" },
             { "case kept", "mov a", "c", none, "" },
             { "full width equals ascii", "(8086)", "c", comments, "清零[（8086）]！" },
+            { "！", "!", "c", comments, "清零（8086）[！]" },
             { "ascii equals full width", "\"MOV dx\"", "c", code, "[ＭＯＶ dx], 3F8H" },
             { "padding never matched", "\"子程序 \"", "", none, "" },
             { "CR LF", "\"r0\n清\"", "", comments, "MOV A,[R0]" },
             { "lone CR is one break", "\"30h\nbuf\"", "", decls, "DATA EQU [30H]" },
+            { "LF", "\"3f8h\nout\"", "", code, "ＭＯＶ dx, [3F8H]" },
             { "CR LF ending a term", "\"8h\r\n\"", "", code, "ＭＯＶ dx, 3F[8H]" },
             { "full-width tilde", "~", "c", code, "[～]剥\uFA0C" },
             { "last trail byte, FE", "剥", "", code, "～[剥]\uFA0C" },
@@ -52,6 +58,7 @@ private slots:
             { "empty", "", "", none, "" },
             { "blank", " \u3000 \"\"", "", none, "" },
             { "regex across a break", "equ \\d+h\\nbuf", "r", decls, "DATA [EQU 30H]" },
+            { "regex, first text", ".", "r", name, "[延]时子程序" },
             { "blank regex", " \t", "r", none, "" },
             { "regex keeps case when asked", "equ", "cr", none, "" },
             { "regex", "a,r\\d", "r", comments, "MOV [A,R0]" },
@@ -78,6 +85,50 @@ private slots:
         QTEST(matches ? marked(match) : QString(), "line");
     }
 
+    void longLineIsCutAroundTheMatch_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("line"); // the match in brackets
+        QTest::addColumn<int>("offset");
+        const QString x(200, u'x'), y(200, u'y'), more(1, QChar(0x2026));
+        QTest::newRow("middle") << x + "needle" + y
+                                << more + x.left(24) + "[needle]" + y.left(50) + more << 200;
+        QTest::newRow("blanks") << "a\n \tneedle \nb"
+                                << "[ \tneedle]" << 2; // matched too
+    }
+
+    void longLineIsCutAroundTheMatch()
+    {
+        QFETCH(QString, code);
+        const QByteArray file = bytes(record(u"n"_s, kOther, {}, {}, code));
+        CodeSearch search;
+        search.setQuery(u"[ \t]*NEEDLE"_s, { false, true });
+        CodeSearch::Match match;
+        QVERIFY(search.match(file.constData(), file.size(), &match));
+        QTEST(marked(match), "line");
+        QTEST(match.textOffset, "offset");
+    }
+
+    // Chunks that wait on the disk bring in more reading threads, up to the
+    // most allowed (how many get a chunk depends on how fast they start).
+    void slowChunksReadOnMoreThreads()
+    {
+        QMutex mutex;
+        QSet<Qt::HANDLE> threads;
+        QList<int> chunks; // each once
+        ReaderThreads::forEachChunk(1000, 1, [&](int chunk, int, int) {
+            usleep(2000);
+            const QMutexLocker lock(&mutex);
+            threads.insert(QThread::currentThreadId());
+            chunks << chunk;
+        });
+        std::sort(chunks.begin(), chunks.end());
+        QCOMPARE(chunks.size(), 1000);
+        QCOMPARE(chunks.last(), 999);
+        QVERIFY2(threads.size() > 2 && threads.size() <= ReaderThreads::kMaxThreads,
+            qPrintable(QString::number(threads.size())));
+    }
+
     void runKeepsListOrderAndNamesUnreadableFiles()
     {
         QTemporaryDir dir;
@@ -102,6 +153,8 @@ private slots:
         }
         QCOMPARE(results.unreadable.size(), 1);
         QCOMPARE(results.unreadable.at(0).fileName, u"missing.cod"_s);
+        search.setQuery(u"无"_s, {}); // a new query replaces the old one
+        QCOMPARE(search.run(dir.path(), files).hits.size(), 512 - 74);
         const std::atomic<bool> cancel { true }; // a cancelled run finds nothing
         const CodeSearch::Results none = search.run(dir.path(), files, &cancel);
         QVERIFY(none.hits.isEmpty());

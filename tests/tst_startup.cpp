@@ -65,6 +65,8 @@ private slots:
         CodeTreeModel *model = window.codeTree();
         QAbstractItemModelTester tester(
             model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(childNames(model, {}).join(u' '),
+            "运算子程序 通讯子程序 扩展接口程序 中断服务子程序 代码转换 逻辑操作 数据结构 其他");
         for (int row = 0; row < 8; ++row)
             QVERIFY(!child<QTreeView>(&window, "tvCodes")->isExpanded(model->index(row, 0)));
         QCOMPARE(childNames(model, model->indexOfKey(conversion)),

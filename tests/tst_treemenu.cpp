@@ -6,6 +6,7 @@
 #include "frmMain.h"
 #include "frmNewCode.h"
 
+#include <QAbstractItemModelTester>
 #include <QtWidgets>
 
 using namespace TestLibrary;
@@ -140,6 +141,11 @@ private slots:
         QVERIFY(!byKeyboard || menu->pos() == at.bottomLeft() + QPoint(at.height(), 0));
         menu->hide();
         QTEST(shown, "entries");
+        for (const auto &[other, modifiers] : { std::pair { Qt::Key_Up, Qt::ShiftModifier },
+                 std::pair { Qt::Key_F10, Qt::ControlModifier } }) { // other keys open no menu
+            QTest::keyClick(tree(), other, modifiers);
+            QVERIFY(!menu->isVisible());
+        }
     }
 
     void copy()
@@ -151,6 +157,12 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(),
             "名称：加法\n种类：逻辑操作\n\n说明：\n说明一\n说明二\n\n声明：\nDATA EQU "
             "30H\n\n代码：\nMOV A,#1\nMOV B,#2\nRET\n");
+        // A pane's own Ctrl+C copies what is selected in it.
+        auto *pane = child<QPlainTextEdit>(m_window.get(), "txtCode");
+        pane->setPlainText("NOP");
+        pane->selectAll();
+        QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), "NOP");
     }
 
     // A category's codes, one text file each, into a folder: a file there
@@ -204,34 +216,70 @@ private slots:
         QVERIFY(m_told[0].startsWith(u"无法把代码“加法”导出到“%1”：写入文件失败"_s.arg(
             QDir::toNativeSeparators(m_exportAs))));
         QCOMPARE(TestLibrary::entries(m_dir->filePath("dir")), QStringList { "加法.asm" });
+        m_exportAs = m_dir->filePath("gone/加法.asm"); // a folder no longer there is not made
+        tree()->findChild<QAction *>("mnuExportCode")->trigger();
+        QTRY_COMPARE(m_told.size(), 2);
+        QVERIFY(!QFileInfo::exists(m_dir->filePath("gone")));
         QVERIFY(QFile::remove(m_library + "/add.cod")); // a code whose file is gone
         m_exportAs = m_dir->filePath("dir/b.asm");
         tree()->findChild<QAction *>("mnuExportCode")->trigger();
-        QTRY_COMPARE(m_told.size(), 2);
+        QTRY_COMPARE(m_told.size(), 3);
         QVERIFY(!QFileInfo::exists(m_exportAs));
     }
 
     // A category's New-code comes up with that category picked; a code's,
-    // with the texts and the category its file holds now. The library folder opens in the
+    // with the category its file holds now. The library folder opens in the
     // file manager; the search window comes up.
     void otherEntries()
     {
         tree()->setCurrentIndex(node("逻辑操作"));
         tree()->findChild<QAction *>("mnuNewInCategory")->trigger();
         QCOMPARE(m_filled, QStringList({ "", "逻辑操作", "", "", "" }));
-        QVERIFY(writeCode(m_library, "add.cod",
-            record("  加法", kOther, "说明一\r\n说明二", "DATA EQU 30H", "MOV A,#1\r\nRET")));
-        tree()->setCurrentIndex(node("加法"));
+        QVERIFY(writeCode(m_library, "sub.cod", record("减法", kOther)));
+        tree()->setCurrentIndex(node("减法"));
         m_onDialog = [](QDialog *) {};
         tree()->findChild<QAction *>("mnuNewFromCode")->trigger();
-        QCOMPARE(m_filled,
-            QStringList({ "  加法", kOther, "说明一\n说明二", "DATA EQU 30H", "MOV A,#1\nRET" }));
+        QCOMPARE(m_filled.value(1), kOther);
         QDesktopServices::setUrlHandler("file", this, "open");
         tree()->findChild<QAction *>("mnuShowInFolder")->trigger();
         QDesktopServices::unsetUrlHandler("file");
         QCOMPARE(m_opened, QList<QUrl> { QUrl::fromLocalFile(m_library) });
         tree()->findChild<QAction *>("mnuSearchAll")->trigger();
         QTRY_VERIFY(m_window->findChild<QWidget *>("frmSearch")->isVisible());
+    }
+
+    // A code filled into the dialog and added under its own name in
+    // another category: replaced and moved only when the user agrees.
+    void newFromCode_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QString>("category");
+        QTest::newRow("replaced") << QMessageBox::Yes << kOther;
+        QTest::newRow("kept") << QMessageBox::No << "逻辑操作";
+    }
+    void newFromCode()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QAbstractItemModelTester tester(
+            m_window->codeTree(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QByteArray before = readFile(m_library + "/add.cod");
+        m_answers = { answer };
+        m_onDialog = [&](QDialog *dialog) {
+            QCOMPARE(readFile(m_library + "/add.cod"), before);
+            child<QComboBox>(dialog, "cmbCategory")->setCurrentText(kOther);
+            QTest::mouseClick(child<QPushButton>(dialog, "cmdAdd"), Qt::LeftButton);
+        };
+        tree()->setCurrentIndex(node("加法"));
+        QTest::keyClick(tree(), Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(m_filled,
+            QStringList({ "  加法", "逻辑操作", "说明一\n说明二", "DATA EQU 30H",
+                "MOV A,#1\nMOV B,#2\nRET\n" }));
+        QCOMPARE(m_told.size(), 1);
+        QVERIFY(m_told[0].contains("已有名为“加法”的代码"));
+        QTEST(node("加法").parent().data().toString(), "category");
+        const QByteArray after = readFile(m_library + "/add.cod");
+        QTEST(CodeRecord::fromBytes(after, after.size()).field(CodeRecord::Category).trimmed(),
+            "category");
     }
 
     // Files of the test folder dropped on a node (none: empty space); the
