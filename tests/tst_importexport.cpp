@@ -98,17 +98,58 @@ private slots:
     void readFileRefusals()
     {
         QTemporaryDir dir;
+        QVERIFY(writeFile(dir.path(), "big.asm", QByteArray(TextImport::kMaxFileSize + 1, 'a')));
         QVERIFY(writeFile(dir.path(), "max.asm", QByteArray(TextImport::kMaxFileSize, 'a')));
         ImportedText text;
         QString error;
+        for (const char *refused : { "", "missing.asm", "big.asm" })
+            QVERIFY(
+                !TextImport::readFile(dir.filePath(refused), &text, &error) && !error.isEmpty());
         // A file whose reads fail (this one at address 0) is refused at once.
         QVERIFY(!TextImport::readFile("/proc/self/mem", &text, &error));
         QVERIFY2(error.startsWith(u"无法读取文件："_s), qPrintable(error));
-        ScopedFileOps ops; // the largest file taken, its interrupted read read again
+        QVERIFY(TextImport::readFile(dir.filePath("max.asm"), &text, &error));
+        ScopedFileOps ops; // an interrupted read is read again
         ops.before = [](ScopedFileOps::Call call, int n) {
             return call == ScopedFileOps::Pread && n == 1 ? EINTR : 0;
         };
         QVERIFY2(TextImport::readFile(dir.filePath("max.asm"), &text, &error), qPrintable(error));
+    }
+
+    // Every lossless file comes back byte for byte under its own name; the
+    // others are told.
+    void jsonRoundTrip()
+    {
+        QByteArray windows = bytes(record("w", kOther));
+        windows.replace(3064, 12, gbk(u"注释\r\n€行"_s).leftJustified(12, ' '));
+        windows[40] = '\x1f'; // written as \u001f
+        const QByteArray files[][2] = { { "a.cod", bytes(record("a", kOther, "c\r\n\"\\")) },
+            { "w.cod", windows }, { "\xD7\xA2.cod", bytes(record("gbk name", kOther)) },
+            { "short.cod", windows.left(100) },
+            { "bad.cod", QByteArray(windows).replace(3, 2, "\x81\x20") } };
+        QByteArray json;
+        QBuffer device(&json);
+        device.open(QIODevice::WriteOnly);
+        JsonArchive::Writer writer(&device);
+        for (const auto &[name, content] : files) {
+            const QString loss = writer.add(name, content);
+            QCOMPARE(loss.isEmpty(), !name.startsWith("short") && !name.startsWith("bad"));
+            QCOMPARE(JsonArchive::isLossless(content.constData(), content.size()), loss.isEmpty());
+        }
+        QVERIFY(writer.finish());
+        QString error;
+        QVector<JsonArchive::ArchivedCode> codes;
+        QVERIFY2(JsonArchive::read(json, &codes, &error), qPrintable(error));
+        QCOMPARE(codes.size(), 5);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(codes[i].fileName, files[i][0]);
+            QCOMPARE(TestLibrary::bytes(codes[i].record), files[i][1]);
+        }
+        QFile full("/dev/full"); // a full disk leaves the document unfinished
+        QVERIFY(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        JsonArchive::Writer unfinished(&full);
+        unfinished.add("a.cod", windows);
+        QVERIFY(!unfinished.finish());
     }
 
     // A hand-edited archive is refused, saying where it goes wrong, or each

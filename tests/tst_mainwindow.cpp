@@ -17,6 +17,27 @@
 using namespace TestLibrary;
 
 namespace {
+// The smallest rectangle of `area` that holds every pixel not of the colour `back`.
+QRect inkIn(const QImage &image, const QRect &area, const QColor &back)
+{
+    QRect ink;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ink |= image.pixelColor(x, y) != back ? QRect(x, y, 1, 1) : QRect();
+    return ink;
+}
+
+// The texts the style is asked to draw in item views' cells.
+struct TextSpy : QProxyStyle {
+    mutable QStringList texts;
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+        const QWidget *widget) const override
+    {
+        if (element == CE_ItemViewItem)
+            texts << static_cast<const QStyleOptionViewItem *>(option)->text;
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
 struct EventTypes : QObject {
     QList<int> seen;
     bool eventFilter(QObject *, QEvent *event) override { return seen << event->type(), false; }
@@ -40,6 +61,9 @@ private slots:
         m_window = std::make_unique<frmMain>(m_dir.path());
     }
 
+    // The outer width and height in twips and whether values are adjusted
+    // to whole pixels and read back; then the left, top, width and height
+    // of the tree, the comments, the declarations and the code.
     // Typing searches every code; a row shows its code as a click does and
     // selects the match in its pane; Escape hides the one window.
     void searchWindowShowsWhatItFinds()
@@ -64,6 +88,8 @@ private slots:
             QTRY_COMPARE(count->text(), u"正在搜索……已查看 0 / 2 个代码"_s);
             held = false;
             QTRY_COMPARE(count->text(), u"没有找到"_s);
+            for (QTimer *timer : search->findChildren<QTimer *>()) // nothing polls once found
+                QVERIFY(timer->isSingleShot() || !timer->isActive());
         }
         QTest::keyClick(query, Qt::Key_Down); // no rows to move into
         QCOMPARE(QApplication::focusWidget(), query);
@@ -103,14 +129,25 @@ private slots:
         rows->setCurrentIndex(rows->model()->index(0, 3));
         QCOMPARE(
             child<QPlainTextEdit>(m_window.get(), "txtCode")->textCursor().selectedText(), "#1");
-        declarations->setPlainText("x"); // Enter on the row shows its code again
+        query->setText(u"ｄａｔａ"_s);
+        QTRY_COMPARE(rows->model()->index(0, 2).data().toString(), u"声明"_s);
+        query->setFocus();
+        QTest::keyClick(query, Qt::Key_Down);
+        // The rows stay as found; Enter on the row shows its code again.
+        QTest::qWait(400);
+        QCOMPARE(rows->currentIndex().row(), 0);
+        declarations->setPlainText("x");
         QTest::keyClick(rows, Qt::Key_Return);
         QVERIFY(text("txtDeclarations").startsWith(u"DATA"_s));
         QTest::keyClick(search, Qt::Key_Escape);
         QVERIFY(!search->isVisible());
         m_window->showSearchWindow();
         QCOMPARE(m_window->findChildren<frmSearch *>().size(), 1);
-        QCOMPARE(query->text(), u"#1"_s);
+        QCOMPARE(query->text(), u"ｄａｔａ"_s);
+        m_window->activateWindow(); // shown again while behind the main window: in front
+        QTRY_VERIFY(m_window->isActiveWindow());
+        m_window->showSearchWindow();
+        QTRY_VERIFY(search->isActiveWindow());
     }
 
     // Rows come in the tree's order and name the tree's codes; a file that
@@ -142,6 +179,10 @@ private slots:
             return shown.join(u' ');
         };
         QCOMPARE(rows(), u"乘法 运算子程序 说明 second 减法 逻辑操作 说明 second"_s);
+        view->setCurrentIndex(view->model()->index(1, 0)); // Down from the query: the first row
+        query->setFocus();
+        QTest::keyClick(query, Qt::Key_Down);
+        QCOMPARE(view->currentIndex().row(), 0);
         QVERIFY(writeCode(dir.path(), "div.cod", record("除法", "代码转换", "Second")));
         QVERIFY(
             m_window->codeTree()->addCode({ u"代码转换"_s, u"除法"_s, "div.cod", u"div.cod"_s }));
@@ -150,15 +191,50 @@ private slots:
         QCOMPARE(rows(),
             QStringLiteral("乘法 运算子程序 说明 second 除法 代码转换 说明 Second "
                            "减法 逻辑操作 说明 second"));
+        // A code saved again or moved is searched again, in the folder where
+        // it is now.
+        QVERIFY(QDir().rename(dir.path(), dir.path() + "-moved"));
+        for (const auto &[comments, category, found] :
+            { std::tuple { "none", "代码转换", 2 }, std::tuple { "SeconD", "逻辑操作", 3 } }) {
+            QVERIFY(writeCode(dir.path() + "-moved", "div.cod", record("除法", category, comments))
+                && m_window->codeTree()->updateCode(u"除法"_s, category, "div.cod"));
+            QTRY_COMPARE(count->text(), u"找到 %1 个代码，1 个文件无法读取"_s.arg(found));
+        }
+        QCOMPARE(rows().right(35), u"减法 逻辑操作 说明 second 除法 逻辑操作 说明 SeconD"_s);
+        QVERIFY(QDir().rename(dir.path() + "-moved", dir.path()));
         QVERIFY(m_window->codeTree()->removeCode(u"除法"_s)); // searched again too
         QTRY_COMPARE(count->text(), u"找到 2 个代码，1 个文件无法读取"_s);
+        QTest::failOnWarning(QRegularExpression(u"QPainter"_s));
+        view->setCurrentIndex(view->model()->index(0, 0));
+        // The bold match leaves the painter as it found it, and reads as a
+        // plain cell: the selection behind it, the text centred as beside it.
+        auto *spy = new TextSpy; // the bold match is drawn once, not over the plain text
+        spy->setParent(view);
+        view->setStyle(spy);
+        const QImage image = view->viewport()->grab().toImage();
+        QVERIFY(spy->texts.contains("乘法") && !spy->texts.contains("second"));
+        QImage narrow(200, 40, QImage::Format_RGB32); // cut at its cell's edge
+        narrow.fill(Qt::white);
+        QStyleOptionViewItem cell;
+        cell.rect = QRect(0, 0, 20, 40);
+        QPainter painter(&narrow);
+        view->itemDelegateForColumn(3)->paint(&painter, cell, view->model()->index(0, 3));
+        painter.end();
+        QImage blank(180, 40, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        QCOMPARE(narrow.copy(20, 0, 180, 40), blank);
+        const auto inked = [&](int column) {
+            const QRect cell = view->visualRect(view->model()->index(0, column));
+            const QColor back = image.pixelColor(cell.right() - 1, cell.center().y());
+            const QRect ink = inkIn(image, QRect(cell.topLeft(), QSize(60, cell.height())), back);
+            return std::pair { back, ink.top() + ink.bottom() };
+        };
+        QCOMPARE(inked(3).first, inked(2).first);
+        QVERIFY(qAbs(inked(3).second - inked(2).second) < 4); // twice the centres' distance
         query->clear(); // a blank query: nothing
         QTRY_COMPARE(count->text() + rows(), QString());
     }
 
-    // The outer width and height in twips and whether values are adjusted
-    // to whole pixels and read back; then the left, top, width and height
-    // of the tree, the comments, the declarations and the code.
     void resizeRule_data()
     {
         QTest::addColumn<QList<float>>("values");
@@ -236,10 +312,16 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"取消"_s);
         // Panel 2 keeps its design width unless its text needs more; pane
         // lines with and without Chinese are equally high.
-        const QFontMetrics metrics = m_window->fontMetrics();
-        QCOMPARE(Controls::panelWidth(metrics, "12 Code(s)", 2, 96), 96);
-        QVERIFY(Controls::panelWidth(metrics, "1000000 Code(s)", 2, 96)
-            > metrics.horizontalAdvance("1000000 Code(s)") + 4);
+        QCOMPARE(Controls::panelWidth(m_window->fontMetrics(), "12 Code(s)", 2, 96), 96);
+        // A count wider than that leaves as much free right of it as left.
+        QLabel panel(u"100000 Code(s)"_s);
+        panel.setFrameShape(QFrame::Panel);
+        const int frame = panel.frameWidth();
+        panel.setFixedWidth(Controls::panelWidth(panel.fontMetrics(), panel.text(), frame, 96));
+        const QImage image = panel.grab().toImage();
+        const QRect inside = image.rect().adjusted(frame, frame, -frame, -frame);
+        const QRect ink = inkIn(image, inside, image.pixelColor(inside.topLeft()));
+        QVERIFY(qAbs(ink.left() + ink.right() - (image.width() - 1)) <= 1);
         auto *comments = child<QPlainTextEdit>(m_window.get(), "txtComments");
         auto *code = child<QPlainTextEdit>(m_window.get(), "txtCode");
         comments->setPlainText(u"MOV AX,1"_s);

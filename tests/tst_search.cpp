@@ -85,6 +85,16 @@ private slots:
         QTEST(matches ? marked(match) : QString(), "line");
     }
 
+    // A file that ends right after a two-byte character is searched to its end.
+    void shortFileSearchedToItsEnd()
+    {
+        const QByteArray file = bytes(record(u"n"_s, kOther, {}, {}, "ＭＯＶ"));
+        CodeSearch search;
+        CodeSearch::Match match;
+        QVERIFY(search.setQuery(u"o"_s, {})
+            && search.match(file.constData(), CodeRecord::offset(CodeRecord::Code) + 4, &match));
+    }
+
     void longLineIsCutAroundTheMatch_data()
     {
         QTest::addColumn<QString>("code");
@@ -155,6 +165,10 @@ private slots:
         QCOMPARE(results.unreadable.at(0).fileName, u"missing.cod"_s);
         search.setQuery(u"无"_s, {}); // a new query replaces the old one
         QCOMPARE(search.run(dir.path(), files).hits.size(), 512 - 74);
+        // A break is found where a code holds CR alone, and no LF anywhere.
+        QVERIFY(writeCode(dir.path(), "cr.cod", record("cr", {}, {}, "A\rB")));
+        search.setQuery(u"\"a\nb\""_s, {});
+        QCOMPARE(search.run(dir.path(), { "cr.cod" }).hits.size(), 1);
         const std::atomic<bool> cancel { true }; // a cancelled run finds nothing
         const CodeSearch::Results none = search.run(dir.path(), files, &cancel);
         QVERIFY(none.hits.isEmpty());

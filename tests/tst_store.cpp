@@ -162,6 +162,9 @@ private slots:
         QVERIFY(writeFile(dir.path(), "s.cod", content.left(size)));
         CodeRecord read;
         QString error;
+        const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
+        QVERIFY(::mkfifo(fifo, 0644) == 0 && !ReadCodeRecord(fifo, &read, &error));
+        QCOMPARE(error, u"不是普通文件"_s); // and no wait for a writer
         QVERIFY(ReadCodeRecord(QFile::encodeName(dir.filePath("s.cod")), &read, &error));
         for (int f = 0; f < CodeRecord::FieldCount; ++f) {
             const auto field = CodeRecord::Field(f);

@@ -163,6 +163,18 @@ private slots:
         pane->selectAll();
         QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), "NOP");
+        // A code whose file is gone is told, on screen and in one line.
+        QVERIFY(QFile::remove(m_library + "/add.cod"));
+        QTemporaryFile log; // stderr, while the copy fails
+        const int saved = ::dup(2);
+        QVERIFY(log.open() && ::dup2(log.handle(), 2) == 2);
+        tree()->setFocus();
+        QTest::keyClick(tree(), Qt::Key_C, Qt::ControlModifier);
+        QTRY_COMPARE(m_told.size(), 1);
+        ::dup2(saved, 2), ::close(saved), log.seek(0);
+        QVERIFY(m_told.at(0).startsWith("无法读取代码“加法”："));
+        QCOMPARE(log.readAll(), "quillbank: " + m_told.at(0).toUtf8() + "\n");
+        QCOMPARE(QGuiApplication::clipboard()->text(), "NOP");
     }
 
     // A category's codes, one text file each, into a folder: a file there
@@ -227,23 +239,34 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_exportAs));
     }
 
-    // A category's New-code comes up with that category picked; a code's,
-    // with the category its file holds now. The library folder opens in the
-    // file manager; the search window comes up.
-    void otherEntries()
+    // A category's New-code comes up with that category picked.
+    void newInCategory()
     {
         tree()->setCurrentIndex(node("逻辑操作"));
         tree()->findChild<QAction *>("mnuNewInCategory")->trigger();
         QCOMPARE(m_filled, QStringList({ "", "逻辑操作", "", "", "" }));
+    }
+
+    // A code whose file has moved it to another category since start-up.
+    void newFromChangedCode()
+    {
         QVERIFY(writeCode(m_library, "sub.cod", record("减法", kOther)));
         tree()->setCurrentIndex(node("减法"));
-        m_onDialog = [](QDialog *) {};
         tree()->findChild<QAction *>("mnuNewFromCode")->trigger();
         QCOMPARE(m_filled.value(1), kOther);
+    }
+
+    void showInFolder()
+    {
         QDesktopServices::setUrlHandler("file", this, "open");
+        tree()->setCurrentIndex(node("加法"));
         tree()->findChild<QAction *>("mnuShowInFolder")->trigger();
         QDesktopServices::unsetUrlHandler("file");
         QCOMPARE(m_opened, QList<QUrl> { QUrl::fromLocalFile(m_library) });
+    }
+
+    void searchAll()
+    {
         tree()->findChild<QAction *>("mnuSearchAll")->trigger();
         QTRY_VERIFY(m_window->findChild<QWidget *>("frmSearch")->isVisible());
     }
