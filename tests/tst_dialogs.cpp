@@ -92,7 +92,10 @@ class TestDialogs : public QObject {
             if (dialog && dialog->isVisible())
                 outcome.stayed = true, dialog->hide();
         });
-        child<QAction>(m_window.get(), command == u"About" ? "mnuAbout" : command)->trigger();
+        // Add and Find by a click on their toolbar buttons.
+        auto *action = child<QAction>(m_window.get(), command == u"About" ? "mnuAbout" : command);
+        QWidget *button = child<QToolBar>(m_window.get(), "Toolbar")->widgetForAction(action);
+        button ? QTest::mouseClick(button, Qt::LeftButton) : action->trigger();
         return outcome;
     }
     Outcome add(const QStringList &entry, QMessageBox::StandardButton answer = QMessageBox::Ok)

@@ -174,6 +174,7 @@ private slots:
             other);
         row("second code unnamed", head + code("a", "a") + ",{\"file\":\"b\"}]}",
             "第 2 个代码缺少文字“name”");
+        row("first code without a file", head + "{}]}", "第 1 个代码缺少文字“file”");
         row("bad base64", head + code("a", "a", ",\"fileBytes\":\"%%\"") + "]}",
             "第 1 个代码的“fileBytes”不是 base64");
         row("hidden file", head + code(".x", "x") + "]}", "文件名“.x”不能用作代码库中的文件名");

@@ -234,6 +234,11 @@ private slots:
         QCOMPARE(entries(library), QStringList { "a.cod" });
         QCOMPARE(readFile(library + "/a.cod"), bytes(record("a", kOther)));
         QCOMPARE(entries(dir.path()), (QStringList { "Codes", "samples" }));
+        // A library that another copy placed meanwhile is kept as it is; this one is told.
+        const auto other
+            = [&](const QString &, QString *) { return QDir().mkpath(library + "/x"); };
+        QVERIFY(!placeLibraryFolder(library + "/x", other, &error) && error.contains(u"移到"_s));
+        QCOMPARE(entries(library), (QStringList { "a.cod", "x" }));
     }
 
     // Where Qt's Chinese texts cannot be found (this program's qt.conf
