@@ -1,5 +1,7 @@
 #include "MessageBoxes.h"
 
+#include "LogLine.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -37,6 +39,12 @@ void warning(QWidget *parent, const QString &title, const QString &text)
 void information(QWidget *parent, const QString &title, const QString &text, const QString &details)
 {
     show(QMessageBox::Information, parent, title, text, QMessageBox::Ok, QMessageBox::Ok, details);
+}
+
+void failure(QWidget *parent, const QString &title, const QString &text)
+{
+    logLine(text);
+    warning(parent, title, text);
 }
 
 bool question(QWidget *parent, const QString &title, const QString &text)

@@ -9,6 +9,8 @@ class QWidget;
 namespace MessageBoxes {
 
 void warning(QWidget *parent, const QString &title, const QString &text);
+// A warning that tells of a failure, which stderr gets too, in one line.
+void failure(QWidget *parent, const QString &title, const QString &text);
 // Details, when given, are behind the box's "详细信息" button.
 void information(
     QWidget *parent, const QString &title, const QString &text, const QString &details = QString());

@@ -69,8 +69,7 @@ void CodeExport::exportCode(const QModelIndex &node)
         return;
     const QString message = tr("无法把代码“%1”导出到“%2”：%3")
                                 .arg(node.data().toString(), QDir::toNativeSeparators(path), error);
-    logLine(message);
-    MessageBoxes::warning(m_window, tr("导出为文本文件"), message);
+    MessageBoxes::failure(m_window, tr("导出为文本文件"), message);
 }
 
 void CodeExport::exportCategory(const QModelIndex &category)
@@ -83,8 +82,7 @@ void CodeExport::exportCategory(const QModelIndex &category)
     ExportTarget target;
     QString error;
     if (!target.open(folder, false, &error)) {
-        logLine(error);
-        MessageBoxes::warning(m_window, title, error);
+        MessageBoxes::failure(m_window, title, error);
         return;
     }
     const QAbstractItemModel *model = category.model();

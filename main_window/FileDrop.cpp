@@ -122,7 +122,7 @@ void FileDrop::addOne(const QString &path, const QString &category)
     ImportedText text;
     QString error;
     if (!TextImport::readFile(path, &text, &error)) {
-        MessageBoxes::warning(
+        MessageBoxes::failure(
             m_window, title(), tr("无法加入文件“%1”：%2").arg(fileName(path), error));
         return;
     }

@@ -5,7 +5,6 @@
 #include "CodeRecord.h"
 #include "CodeTreeModel.h"
 #include "LibraryFolder.h"
-#include "LogLine.h"
 #include "MessageBoxes.h"
 #include "PaneText.h"
 #include "frmMain.h"
@@ -178,8 +177,7 @@ bool TreeMenu::readCurrentCode(CodeRecord *record)
     if (m_window->readCode(node, record, &error))
         return true;
     const QString message = tr("无法读取代码“%1”：%2").arg(node.data().toString(), error);
-    logLine(message);
-    MessageBoxes::warning(m_window, m_window->windowTitle(), message);
+    MessageBoxes::failure(m_window, m_window->windowTitle(), message);
     return false;
 }
 
@@ -227,8 +225,7 @@ void TreeMenu::showInFolder()
         return;
     const QString message = tr("无法在文件管理器中打开代码库文件夹“%1”。")
                                 .arg(folder.toDisplayString(QUrl::PreferLocalFile));
-    logLine(message);
-    MessageBoxes::warning(m_window, m_window->windowTitle(), message);
+    MessageBoxes::failure(m_window, m_window->windowTitle(), message);
 }
 
 void TreeMenu::newInCategory()

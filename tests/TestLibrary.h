@@ -7,9 +7,11 @@
 #include <QLabel>
 #include <QMap>
 #include <QPlainTextEdit>
+#include <QTemporaryFile>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <unistd.h>
 
 // Helpers for tests that build library folders.
@@ -52,6 +54,18 @@ inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What `steps` write to stderr.
+inline QByteArray stderrOf(const std::function<void()> &steps)
+{
+    QTemporaryFile log;
+    const int saved = ::dup(2);
+    if (!log.open() || ::dup2(log.handle(), 2) != 2)
+        return "no log";
+    steps();
+    ::dup2(saved, 2), ::close(saved), log.seek(0);
+    return log.readAll();
 }
 
 // The names in a folder, hidden ones included.

@@ -276,8 +276,12 @@ private slots:
         };
         const QStringList entry { step.name, step.category, step.comments, "", "" };
         const QList<int> handles = openHandles();
-        const Outcome outcome = add(entry, step.yes ? QMessageBox::Yes : QMessageBox::No);
+        Outcome outcome;
+        const QByteArray log = stderrOf(
+            [&] { outcome = add(entry, step.yes ? QMessageBox::Yes : QMessageBox::No); });
         QCOMPARE(openHandles(), handles);
+        // A failed save only: a fault, or a link out of the folder.
+        QCOMPARE(log.startsWith("quillbank: "), step.fault != 0 || step.told == u"链接"_s);
         QCOMPARE(outcome.stayed, step.file.isEmpty());
         QCOMPARE(outcome.messages.isEmpty(), step.told.isEmpty());
         QVERIFY2(step.told.isEmpty() || outcome.messages.last().contains(step.told),
@@ -335,9 +339,12 @@ private slots:
                                           : (errno = EACCES, -1);
         };
         const QList<int> handles = openHandles();
-        const Outcome outcome
-            = run("Find", [&](QDialog *dialog) { submit(dialog, { text }, "Command1"); });
+        Outcome outcome;
+        const QByteArray log = stderrOf([&] {
+            outcome = run("Find", [&](QDialog *dialog) { submit(dialog, { text }, "Command1"); });
+        });
         QCOMPARE(openHandles(), handles);
+        QCOMPARE(log.contains("quillbank: 查找时跳过文件“f.cod”：无法打开"), found.isEmpty());
         QVERIFY(!outcome.stayed);
         QCOMPARE(this->text("txtCode"), found.leftJustified(1500));
         QVERIFY(this->text("txtComments").startsWith(found.isEmpty() ? "old y" : text));
@@ -352,10 +359,15 @@ private slots:
     void searchWithoutLibrary()
     {
         QVERIFY(QDir(m_library).removeRecursively());
-        const Outcome outcome
-            = run("Find", [&](QDialog *dialog) { submit(dialog, { "x" }, "Command1"); });
-        QVERIFY2(outcome.messages.value(0).startsWith(u"无法打开代码库文件夹“%1”"_s.arg(m_library)),
-            qPrintable(outcome.messages.value(0)));
+        Outcome outcome;
+        const QByteArray log = stderrOf([&] {
+            outcome = run("Find", [&](QDialog *dialog) { submit(dialog, { "x" }, "Command1"); });
+        });
+        const QString message = outcome.messages.value(0).section(u'\n', 0, 0);
+        QVERIFY2(
+            message.startsWith(u"无法打开代码库文件夹“%1”"_s.arg(m_library)), qPrintable(message));
+        QCOMPARE(log, "quillbank: " + message.toUtf8() + "\n");
+        QVERIFY(!outcome.stayed);
     }
 };
 

@@ -362,9 +362,11 @@ private slots:
         QCOMPARE(text("txtComments"), u"new"_s.leftJustified(1500));
         QCOMPARE(text("Panel1"), u"Code: 其他"_s);
         QVERIFY(QFile::remove(m_dir.filePath("sub.cod")));
-        m_window->tvCodes_NodeClick(model->indexOfKey(u"减法"_s));
+        const QByteArray log
+            = stderrOf([&] { m_window->tvCodes_NodeClick(model->indexOfKey(u"减法"_s)); });
         QCOMPARE(text("txtComments"), u"new"_s.leftJustified(1500));
         QVERIFY(text("Panel1").contains(u"减法"_s));
+        QCOMPARE(log, "quillbank: " + text("Panel1").toUtf8() + '\n');
         QCOMPARE(entries(m_dir.path()), QStringList { "add.cod" });
         QCOMPARE(openHandles(), handles);
     }

@@ -207,16 +207,29 @@ private slots:
         QTemporaryDir dir;
         for (int i = 0; i < files; ++i)
             QVERIFY(writeFile(dir.path(), QByteArray::number(i), "short"));
-        frmMain window(dir.path());
-        window.show();
+        std::unique_ptr<frmMain> window; // and each on stderr, in one line
+        const QByteArray log = stderrOf([&] { window = std::make_unique<frmMain>(dir.path()); });
+        QCOMPARE(log.count("\nquillbank: 跳过文件“") + 1, files);
+        window->show();
         QMessageBox *box = nullptr;
-        QTRY_VERIFY((box = child<QMessageBox>(&window, "msgSkippedFiles")));
+        QTRY_VERIFY((box = child<QMessageBox>(window.get(), "msgSkippedFiles")));
         QCOMPARE(box->text().count(u'\n'), qMin(files, 10) + (files > 10));
         QCOMPARE(box->text().contains(u"共 %1 个"_s.arg(files)), files > 10);
         QCOMPARE(box->detailedText().count(u'\n'), files - 1);
-        window.hide(), window.show(); // told once
+        window->hide(), window->show(); // told once
         QTest::qWait(50);
-        QCOMPARE(window.findChildren<QMessageBox *>().size(), 1);
+        QCOMPARE(window->findChildren<QMessageBox *>().size(), 1);
+    }
+
+    // A library folder that cannot be opened is told the same ways.
+    void libraryGone()
+    {
+        std::unique_ptr<frmMain> window;
+        const QByteArray log = stderrOf([&] { window = std::make_unique<frmMain>(u"/none"_s); });
+        QVERIFY(log.startsWith("quillbank: 无法打开代码库文件夹“/none”：") && log.count('\n') == 1);
+        window->show();
+        QTRY_VERIFY(child<QMessageBox>(window.get(), "msgSkippedFiles"));
+        QVERIFY(child<QMessageBox>(window.get(), "msgSkippedFiles")->text().contains("/none"));
     }
 
     // A first start places the sample codes as the library, in one step; a

@@ -165,15 +165,13 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), "NOP");
         // A code whose file is gone is told, on screen and in one line.
         QVERIFY(QFile::remove(m_library + "/add.cod"));
-        QTemporaryFile log; // stderr, while the copy fails
-        const int saved = ::dup(2);
-        QVERIFY(log.open() && ::dup2(log.handle(), 2) == 2);
-        tree()->setFocus();
-        QTest::keyClick(tree(), Qt::Key_C, Qt::ControlModifier);
-        QTRY_COMPARE(m_told.size(), 1);
-        ::dup2(saved, 2), ::close(saved), log.seek(0);
-        QVERIFY(m_told.at(0).startsWith("无法读取代码“加法”："));
-        QCOMPARE(log.readAll(), "quillbank: " + m_told.at(0).toUtf8() + "\n");
+        const QByteArray log = stderrOf([&] {
+            tree()->setFocus();
+            QTest::keyClick(tree(), Qt::Key_C, Qt::ControlModifier);
+            QTRY_COMPARE(m_told.size(), 1);
+        });
+        QVERIFY(m_told.value(0).startsWith("无法读取代码“加法”："));
+        QCOMPARE(log, "quillbank: " + m_told.at(0).toUtf8() + "\n");
         QCOMPARE(QGuiApplication::clipboard()->text(), "NOP");
     }
 
