@@ -13,6 +13,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QtWidgets>
+#include <thread>
 
 using namespace TestLibrary;
 
@@ -84,10 +85,16 @@ private slots:
                     usleep(1000);
                 return 0;
             };
+            const QList<int> handles = openHandles();
             QTest::keyClicks(query, u"nothing-here"_s);
             QTRY_COMPARE(count->text(), u"正在搜索……已查看 0 / 2 个代码"_s);
-            held = false;
+            std::thread later([&] { QThread::msleep(100), held = false; });
+            query->clear(); // abandoned: the reads stop and their threads end at once
+            const QList<int> abandoned = openHandles();
+            later.join();
+            query->setText(u"nothing-here"_s);
             QTRY_COMPARE(count->text(), u"没有找到"_s);
+            QCOMPARE(abandoned, handles);
             for (QTimer *timer : search->findChildren<QTimer *>()) // nothing polls once found
                 QVERIFY(timer->isSingleShot() || !timer->isActive());
         }
