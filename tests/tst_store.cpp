@@ -332,6 +332,11 @@ private slots:
                 && library.stamp("n.cod", &agreed, &error)
                 && utimensat(AT_FDCWD, QFile::encodeName(path), seconds[1], 0) == 0);
             QCOMPARE(library.save(n, "n.cod", agreed, &found, &error), LibraryFolder::Changed);
+            // Through a link to a file beside it: that file is written, the link kept.
+            QVERIFY(QFile::link("n.cod", dir.filePath("l.cod"))
+                && library.stamp("l.cod", &agreed, &error));
+            QCOMPARE(library.save(kOld, "l.cod", agreed, &found, &error), LibraryFolder::Saved);
+            QVERIFY(QFileInfo(dir.filePath("l.cod")).isSymLink() && readFile(path) == bytes(kOld));
         }
     }
 };
