@@ -36,13 +36,13 @@ void frmMain::Toolbar_ButtonClick(const QString &key)
     } else if (key == QLatin1String("Find")) {
         QString nothingFound;
         QString unreadable;
-        const QMetaObject::Connection connection = connect(dialog(m_find, this),
-            &frmFind::nothingFound, this, [&](const QString &message, const QString &details) {
+        QObject whileShown; // the connection ends with it
+        connect(dialog(m_find, this), &frmFind::nothingFound, &whileShown,
+            [&](const QString &message, const QString &details) {
                 nothingFound = message;
                 unreadable = details;
             });
         showModal(m_find);
-        disconnect(connection);
         // Told only once the dialog has gone.
         if (!nothingFound.isEmpty())
             MessageBoxes::information(this, QStringLiteral("查找"), nothingFound, unreadable);
