@@ -116,7 +116,7 @@ bool splitHeaded(const QList<QStringView> &lines, ImportedText *text)
     if (lines.isEmpty() || lines[0] != AsmText::commentsHeading())
         return false;
     const QString headings[] = { AsmText::declarationsHeading(), AsmText::codeHeading() };
-    qsizetype at[3] = { 0, -1, -1 };
+    qsizetype at[3] = {}; // the headings' lines, the first one at 0
     for (int h = 0; h < 2; ++h) {
         qsizetype i = at[h] + 1;
         while (i < lines.size() && lines[i].startsWith(u';') && lines[i] != headings[h])
