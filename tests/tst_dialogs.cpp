@@ -122,6 +122,7 @@ private slots:
             QVERIFY(writeFile(in, "t.cod", "old"));
         QVERIFY(QFile::link("sub/t.cod", m_library + "/l.cod"));
         QVERIFY(QFile::link("../t.cod", m_library + "/o.cod"));
+        QVERIFY(QFile::link("none", m_library + "/g.cod")); // a dangling link
         // In list order; the code w, the first read, is read from 0z.cod.
         const char *codes[][5] = { { "0z.cod", "w", "运算子程序", "w's", "CODE W" },
             { "a.cod", "a", "其他", "Alpha routine", "CODE A" },
@@ -265,6 +266,7 @@ private slots:
         row("code in another file", { "w", "逻辑操作", "new", "“w”", "0z.cod" });
         row("link into the folder", { "l", "其他", "", "l.cod", "l.cod" });
         row("link out of the folder", { "o", "其他", "", "链接", "" });
+        row("dangling link", { "g", "其他", "", "链接", "" });
     }
     void addStep()
     {

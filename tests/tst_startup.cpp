@@ -126,6 +126,7 @@ private slots:
             { Regular, "v", code("v", "杂项"), none, "种类“杂项”不是八个种类之一" });
         row("empty category", { Regular, "v", code("v", ""), none, "种类是空的" });
         row("category name", { Regular, "v", code("其他"), none, "名称“其他”是一个种类的名称" });
+        row("first category's name", { Regular, "v", code("运算子程序"), none, "“运算子程序”是" });
         row("repeated name", { Regular, "v", code("good"), none, "已有名为“good”的代码" });
         row("3 bytes", { Regular, "v", "abc", none, "文件只有 3 字节，代码文件应为 4692 字节" });
         row("4691 bytes", { Regular, "v", code("v").left(4691), "v", {} });
