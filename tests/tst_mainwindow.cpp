@@ -120,6 +120,7 @@ private slots:
         query->setText(u"mov (ax"_s); // as a regular expression: told where
         child<QCheckBox>(search, "chkRegex")->click();
         QTRY_VERIFY(count->text().contains(u"位置 7"_s));
+        QCOMPARE(rows->model()->rowCount(), 0); // and no rows of the search before
         child<QCheckBox>(search, "chkRegex")->click();
         query->setText(u"ｄａｔａ"_s);
         QTRY_COMPARE(count->text(), u"找到 1 个代码"_s);
