@@ -62,7 +62,7 @@ inline QByteArray stderrOf(const std::function<void()> &steps)
     QTemporaryFile log;
     const int saved = ::dup(2);
     if (!log.open() || ::dup2(log.handle(), 2) != 2)
-        return "no log";
+        return ::close(saved), "no log";
     steps();
     ::dup2(saved, 2), ::close(saved), log.seek(0);
     return log.readAll();

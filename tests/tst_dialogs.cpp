@@ -17,6 +17,7 @@ namespace {
 struct Outcome {
     bool stayed = false;
     QStringList messages;
+    QByteArray log; // stderr
 };
 
 // One Add: what is typed, the answer to any question, an errno for the
@@ -95,7 +96,8 @@ class TestDialogs : public QObject {
         // Add and Find by a click on their toolbar buttons.
         auto *action = child<QAction>(m_window.get(), command == u"About" ? "mnuAbout" : command);
         QWidget *button = child<QToolBar>(m_window.get(), "Toolbar")->widgetForAction(action);
-        button ? QTest::mouseClick(button, Qt::LeftButton) : action->trigger();
+        outcome.log = stderrOf(
+            [&] { button ? QTest::mouseClick(button, Qt::LeftButton) : action->trigger(); });
         return outcome;
     }
     Outcome add(const QStringList &entry, QMessageBox::StandardButton answer = QMessageBox::Ok)
@@ -278,12 +280,10 @@ private slots:
         };
         const QStringList entry { step.name, step.category, step.comments, "", "" };
         const QList<int> handles = openHandles();
-        Outcome outcome;
-        const QByteArray log = stderrOf(
-            [&] { outcome = add(entry, step.yes ? QMessageBox::Yes : QMessageBox::No); });
+        const Outcome outcome = add(entry, step.yes ? QMessageBox::Yes : QMessageBox::No);
         QCOMPARE(openHandles(), handles);
         // A failed save only: a fault, or a link out of the folder.
-        QCOMPARE(log.startsWith("quillbank: "), step.fault != 0 || step.told == u"链接"_s);
+        QCOMPARE(outcome.log.startsWith("quillbank: "), step.fault != 0 || step.told == u"链接"_s);
         QCOMPARE(outcome.stayed, step.file.isEmpty());
         QCOMPARE(outcome.messages.isEmpty(), step.told.isEmpty());
         QVERIFY2(step.told.isEmpty() || outcome.messages.last().contains(step.told),
@@ -341,12 +341,11 @@ private slots:
                                           : (errno = EACCES, -1);
         };
         const QList<int> handles = openHandles();
-        Outcome outcome;
-        const QByteArray log = stderrOf([&] {
-            outcome = run("Find", [&](QDialog *dialog) { submit(dialog, { text }, "Command1"); });
-        });
+        const Outcome outcome
+            = run("Find", [&](QDialog *dialog) { submit(dialog, { text }, "Command1"); });
         QCOMPARE(openHandles(), handles);
-        QCOMPARE(log.contains("quillbank: 查找时跳过文件“f.cod”：无法打开"), found.isEmpty());
+        QCOMPARE(
+            outcome.log.contains("quillbank: 查找时跳过文件“f.cod”：无法打开"), found.isEmpty());
         QVERIFY(!outcome.stayed);
         QCOMPARE(this->text("txtCode"), found.leftJustified(1500));
         QVERIFY(this->text("txtComments").startsWith(found.isEmpty() ? "old y" : text));
@@ -361,14 +360,12 @@ private slots:
     void searchWithoutLibrary()
     {
         QVERIFY(QDir(m_library).removeRecursively());
-        Outcome outcome;
-        const QByteArray log = stderrOf([&] {
-            outcome = run("Find", [&](QDialog *dialog) { submit(dialog, { "x" }, "Command1"); });
-        });
+        const Outcome outcome
+            = run("Find", [&](QDialog *dialog) { submit(dialog, { "x" }, "Command1"); });
         const QString message = outcome.messages.value(0).section(u'\n', 0, 0);
         QVERIFY2(
             message.startsWith(u"无法打开代码库文件夹“%1”"_s.arg(m_library)), qPrintable(message));
-        QCOMPARE(log, "quillbank: " + message.toUtf8() + "\n");
+        QCOMPARE(outcome.log, "quillbank: " + message.toUtf8() + "\n");
         QVERIFY(!outcome.stayed);
     }
 };
