@@ -206,6 +206,15 @@ private slots:
         tree()->findChild<QAction *>("mnuExportCategory")->trigger();
         QTRY_COMPARE(m_told.size(), 3);
         QVERIFY2(m_told.at(2).startsWith(u"无法打开文件夹"_s), qPrintable(m_told.at(2)));
+        m_exportAs.clear(); // a code whose file is gone is named, on screen and in one line
+        QVERIFY(QFile::remove(m_library + "/sub.cod"));
+        const QByteArray log = stderrOf([&] {
+            tree()->findChild<QAction *>("mnuExportCategory")->trigger();
+            QTRY_COMPARE(m_told.size(), 5);
+        });
+        QVERIFY2(m_told.at(4).contains(u"的 1 个代码导出到文件夹"_s), qPrintable(m_told.at(4)));
+        QVERIFY(m_told.at(4).contains(u"。\n以下 1 个代码无法导出：\n“减法”："_s));
+        QVERIFY2(log.startsWith("quillbank: 无法导出代码“减法”："), log.constData());
     }
 
     // One code through the save dialog, which has asked before replacing
