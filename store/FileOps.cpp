@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -22,7 +23,7 @@ int systemRenameNoReplace(const char *from, const char *to)
 FileOps FileOps::system()
 {
     return FileOps { systemOpen, ::write, ::pread, ::fsync, ::close, ::rename, ::unlink,
-        systemOpenAt, systemRenameNoReplace };
+        systemOpenAt, systemRenameNoReplace, ::flock };
 }
 
 FileOps &fileOps()

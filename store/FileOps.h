@@ -15,6 +15,7 @@ struct FileOps {
     int (*openat)(int dirFd, const char *path, int flags, mode_t mode);
     // Renames, but fails with EEXIST instead of replacing a file at `to`.
     int (*renameNoReplace)(const char *from, const char *to);
+    int (*flock)(int fd, int operation);
 
     static FileOps system();
 };

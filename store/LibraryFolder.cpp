@@ -1,6 +1,7 @@
 #include "LibraryFolder.h"
 
 #include "FileList.h"
+#include "FileOps.h"
 #include "SystemError.h"
 #include "modProgramVars.h"
 
@@ -134,7 +135,7 @@ bool LibraryFolder::lock(QString *error) const
 {
     // Another writer holds the lock only while it writes one file.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+        if (fileOps().flock(m_fd, LOCK_EX | LOCK_NB) == 0)
             return true;
         if (errno != EWOULDBLOCK && errno != EINTR) {
             *error = QStringLiteral("无法锁定代码库文件夹（%1）").arg(systemErrorText(errno));
@@ -174,7 +175,7 @@ LibraryFolder::Outcome LibraryFolder::save(const CodeRecord &record, const QByte
         return Failed;
     if (!lock(error))
         return Failed;
-    const auto unlock = qScopeGuard([this] { flock(m_fd, LOCK_UN); });
+    const auto unlock = qScopeGuard([this] { fileOps().flock(m_fd, LOCK_UN); });
 
     struct stat old;
     const bool exists = fstatat(target.dirFd, target.name.constData(), &old, 0) == 0;

@@ -11,7 +11,7 @@
 // writes and opens may be replaced by `write` and `openat`.
 class ScopedFileOps {
 public:
-    enum Call { Open, Write, Pread, Fsync, Close, Rename, Unlink, OpenAt };
+    enum Call { Open, Write, Pread, Fsync, Close, Rename, Unlink, OpenAt, Flock };
 
     ScopedFileOps()
     {
@@ -19,7 +19,8 @@ public:
         fileOps() = { hook<Open, &FileOps::open>, hook<Write, &FileOps::write>,
             hook<Pread, &FileOps::pread>, hook<Fsync, &FileOps::fsync>,
             hook<Close, &FileOps::close>, hook<Rename, &FileOps::rename>,
-            hook<Unlink, &FileOps::unlink>, hook<OpenAt, &FileOps::openat>, real.renameNoReplace };
+            hook<Unlink, &FileOps::unlink>, hook<OpenAt, &FileOps::openat>, real.renameNoReplace,
+            hook<Flock, &FileOps::flock> };
     }
     ~ScopedFileOps() { fileOps() = real; }
     Q_DISABLE_COPY(ScopedFileOps)

@@ -322,6 +322,8 @@ private slots:
             QVERIFY(otherError.contains(u"另一个程序"_s));
             QCOMPARE(entries(dir.path()), QStringList { "n.cod" });
             QCOMPARE(library.save(n, "n.cod", found, &found, &error), LibraryFolder::Saved);
+            QCOMPARE(
+                other.save(n, "o.cod", {}, &found, &otherError), LibraryFolder::Saved); // unlocked
             QCOMPARE(readFile(path), bytes(n));
             QCOMPARE(QFile::permissions(path),
                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
@@ -337,6 +339,14 @@ private slots:
                 && library.stamp("l.cod", &agreed, &error));
             QCOMPARE(library.save(kOld, "l.cod", agreed, &found, &error), LibraryFolder::Saved);
             QVERIFY(QFileInfo(dir.filePath("l.cod")).isSymLink() && readFile(path) == bytes(kOld));
+            // A lock interrupted is asked again; one refused is told at once.
+            ScopedFileOps ops;
+            int refusal = EINTR;
+            ops.before = [&](ScopedFileOps::Call call, int) {
+                return call == ScopedFileOps::Flock ? std::exchange(refusal, ENOLCK) : 0;
+            };
+            QCOMPARE(library.save(n, "n.cod", found, &found, &error), LibraryFolder::Failed);
+            QCOMPARE(error, u"无法锁定代码库文件夹（%1）"_s.arg(systemErrorText(ENOLCK)));
         }
     }
 };
