@@ -28,6 +28,7 @@ class TestTreeMenu : public QObject {
     QString m_exportAs; // the file a save dialog is given; else the folder "dir"
     std::function<void(QDialog *)> m_onDialog;
     QList<QUrl> m_opened; // by the file manager
+    bool m_cancel = false; // a progress dialog that comes up
 
 public:
     Q_INVOKABLE void open(const QUrl &url) { m_opened << url; }
@@ -53,6 +54,8 @@ private:
         } else if (auto *files = qobject_cast<QFileDialog *>(modal); files && files->isVisible()) {
             files->selectFile(m_exportAs.isEmpty() ? m_dir->filePath("dir") : m_exportAs);
             static_cast<QDialog *>(files)->done(QDialog::Accepted); // chosen, there or not
+        } else if (auto *progress = qobject_cast<QProgressDialog *>(modal); progress && m_cancel) {
+            progress->cancel();
         } else if (auto *dialog = qobject_cast<frmNewCode *>(modal); dialog && m_onDialog) {
             m_filled.clear();
             for (const char *name : { "txtName", "cmbCategory", kPanes[0], kPanes[1], kPanes[2] }) {
@@ -88,7 +91,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         tree()->expandAll();
         tree()->setFocus();
-        m_told.clear(), m_filled.clear(), m_exportAs.clear();
+        m_told.clear(), m_filled.clear(), m_exportAs.clear(), m_cancel = false;
         m_onDialog = [](QDialog *) {};
         connect(&m_answerer, &QTimer::timeout, this, &TestTreeMenu::answer, Qt::UniqueConnection);
         m_answerer.start(5);
@@ -263,13 +266,38 @@ private slots:
         QCOMPARE(m_filled.value(1), kOther);
     }
 
+    // The library's folder in the file manager; one that cannot show it is told.
     void showInFolder()
     {
-        QDesktopServices::setUrlHandler("file", this, "open");
         tree()->setCurrentIndex(node("加法"));
-        tree()->findChild<QAction *>("mnuShowInFolder")->trigger();
+        for (const char *handler : { "open", "none" }) {
+            QDesktopServices::setUrlHandler("file", this, handler);
+            tree()->findChild<QAction *>("mnuShowInFolder")->trigger();
+        }
         QDesktopServices::unsetUrlHandler("file");
         QCOMPARE(m_opened, QList<QUrl> { QUrl::fromLocalFile(m_library) });
+        QTRY_COMPARE(m_told.size(), 1);
+        QVERIFY(m_told[0].startsWith(u"无法在文件管理器中打开代码库文件夹“%1”"_s.arg(m_library)));
+    }
+
+    // Cancel in a long export's progress stops it after the code it is at.
+    void exportCancelled()
+    {
+        for (const QByteArray name : { "c", "d" })
+            QVERIFY(writeCode(m_library, name + ".cod", record(name, "逻辑操作"))
+                && m_window->codeTree()->addCode({ u"逻辑操作"_s, name, name + ".cod", {} }));
+        ScopedFileOps ops; // each code is slow to read
+        ops.before = [](ScopedFileOps::Call call, int) {
+            return call == ScopedFileOps::Pread ? usleep(300000) : 0;
+        };
+        m_cancel = true;
+        tree()->setCurrentIndex(node("逻辑操作"));
+        tree()->findChild<QAction *>("mnuExportCategory")->trigger();
+        QTRY_COMPARE(m_told.size(), 1);
+        QVERIFY2(m_told[0].endsWith(
+                     u"个代码导出到文件夹“%1”。\n导出已取消。"_s.arg(m_dir->filePath("dir"))),
+            qPrintable(m_told[0]));
+        QCOMPARE(TestLibrary::entries(m_dir->filePath("dir")).size(), 3);
     }
 
     void searchAll()
