@@ -339,7 +339,7 @@ private slots:
 
     // A click on a code shows its file's texts untrimmed and its category;
     // a click on a category, or on a code whose file is gone, changes no
-    // pane. No click leaves a file open.
+    // pane. No click leaves a file open. Exit closes the window.
     void viewer()
     {
         const QList<int> handles = openHandles();
@@ -377,6 +377,8 @@ private slots:
         QCOMPARE(log, "quillbank: " + text("Panel1").toUtf8() + '\n');
         QCOMPARE(entries(m_dir.path()), QStringList { "add.cod" });
         QCOMPARE(openHandles(), handles);
+        child<QAction>(m_window.get(), "mnuExit")->trigger();
+        QVERIFY(!m_window->isVisible());
     }
 
     // Under a dark theme the code pane stays white with black text; on the
