@@ -231,6 +231,14 @@ private slots:
         window->show();
         QTRY_VERIFY(child<QMessageBox>(window.get(), "msgSkippedFiles"));
         QVERIFY(child<QMessageBox>(window.get(), "msgSkippedFiles")->text().contains("/none"));
+        QTemporaryDir gone; // listed, then gone before it is read: each file is told
+        FileList listed;
+        QVERIFY(writeCode(gone.path(), "a.cod", record("a", kOther))
+            && writeCode(gone.path(), "b.cod", record("b", kOther)) && listed.setFolder(gone.path())
+            && gone.remove());
+        const QVector<SkippedFile> skipped = LibraryScan::read(listed).skipped;
+        QCOMPARE(skipped.size(), 2);
+        QCOMPARE(skipped[0].fileName + skipped[0].reason, u"a.cod无法打开代码库文件夹"_s);
     }
 
     // A first start places the sample codes as the library, in one step; a
