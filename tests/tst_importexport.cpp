@@ -63,6 +63,8 @@ private slots:
             { "only comments", ";\r\n; x\r\n", "\r\nx", "" },
             { "last break kept once", "mov\n\n", "", "mov\r\n" },
             { "heading missing", ";; 说明\n; a\n;; 代码\nmov", "; 说明\r\na\r\n; 代码", "mov" },
+            { "first heading missing", "; a\n;; 声明\n;; 代码\nmov", "a\r\n; 声明\r\n; 代码",
+                "mov" },
             { "headings cut off", ";; 说明\n; a", "; 说明\r\na", "" },
             { "empty sections", ";; 说明\n;; 声明\n;; 代码\nmov", "", "mov" } };
         for (const auto &row : rows)

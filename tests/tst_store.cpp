@@ -210,6 +210,7 @@ private slots:
         row("temporary name taken", ScopedFileOps::Open, { -EEXIST, pass }, true);
         row("interrupted open", ScopedFileOps::Open, { -EINTR, pass }, true);
         row("disk full at write", ScopedFileOps::Write, { 1000, -ENOSPC }, false);
+        row("write not permitted", ScopedFileOps::Write, { -EPERM }, false);
         row("interrupted, then writes nothing", ScopedFileOps::Write, { -EINTR, 0 }, false);
         row("i/o error at fsync", ScopedFileOps::Fsync, { -EIO, pass }, false);
         row("i/o error at close", ScopedFileOps::Close, { -EIO }, false);
