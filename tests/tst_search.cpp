@@ -95,6 +95,17 @@ private slots:
             && search.match(file.constData(), CodeRecord::offset(CodeRecord::Code) + 4, &match));
     }
 
+    // A match that begins at a text's first line break shows that empty line.
+    void matchAtFirstBreak()
+    {
+        const QByteArray file = bytes(record(u"n"_s, kOther, {}, {}, "\nMOV"));
+        CodeSearch search;
+        CodeSearch::Match match;
+        QVERIFY(search.setQuery(u"\\nmov"_s, { false, true })
+            && search.match(file.constData(), file.size(), &match));
+        QCOMPARE(marked(match), u"[]"_s);
+    }
+
     void longLineIsCutAroundTheMatch_data()
     {
         QTest::addColumn<QString>("code");
