@@ -5,6 +5,7 @@
 #include "CommentSearch.h"
 #include "Desktop.h"
 #include "FileList.h"
+#include "LibraryFolder.h"
 #include "LibraryPlacement.h"
 #include "LibraryScan.h"
 #include "ScopedFileOps.h"
@@ -231,6 +232,11 @@ private slots:
         window->show();
         QTRY_VERIFY(child<QMessageBox>(window.get(), "msgSkippedFiles"));
         QVERIFY(child<QMessageBox>(window.get(), "msgSkippedFiles")->text().contains("/none"));
+        FileStamp found; // and a save there is refused with the reason
+        QString error;
+        QCOMPARE(window->library()->save(record("x", kOther), "x.cod", {}, &found, &error),
+            LibraryFolder::Failed);
+        QCOMPARE(error, u"代码库文件夹“/none”没有打开"_s);
         QTemporaryDir gone; // listed, then gone before it is read: each file is told
         FileList listed;
         QVERIFY(writeCode(gone.path(), "a.cod", record("a", kOther))
