@@ -100,8 +100,9 @@ private slots:
     void readFileRefusals()
     {
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.path(), "big.asm", QByteArray(TextImport::kMaxFileSize + 1, 'a')));
-        QVERIFY(writeFile(dir.path(), "max.asm", QByteArray(TextImport::kMaxFileSize, 'a')));
+        const int most = 4 * 4500; // four bytes for each byte the three texts hold
+        QVERIFY(writeFile(dir.path(), "big.asm", QByteArray(most + 1, 'a')));
+        QVERIFY(writeFile(dir.path(), "max.asm", QByteArray(most, 'a')));
         ImportedText text;
         QString error;
         for (const char *refused : { "", "missing.asm", "big.asm" })
